@@ -1,0 +1,54 @@
+# Fenk: the two commands a newcomer needs are `make run` and `make test`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
+
+# Debian 12 packages the build, the tests and the benchmarks need.
+PACKAGES = cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
+           libssl-dev clang-format
+
+.PHONY: all deps configure build test test-asan bench format run clean
+
+all: build
+
+# Installs what is missing when running as root; otherwise prints the exact line to run.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		if [ "$$(id -u)" = 0 ]; then \
+			echo "Installing: $$missing"; \
+			apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+		else \
+			echo "Missing packages. Run:"; echo "  sudo apt-get install -y $$missing"; exit 1; \
+		fi; \
+	fi
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	cmake --build $(BUILD)
+
+test: build
+	cd $(BUILD) && $(CTEST_ENV) ctest --output-on-failure
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DFENK_SANITIZE=ON -DFENK_BUILD_BENCH=OFF >/dev/null
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && $(CTEST_ENV) ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure
+
+bench: configure
+	cmake --build $(BUILD) --target benchmarks
+	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
+
+format:
+	find foundation store ui app tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
+
+run:
+	@echo "The Fenk window is not built yet: run 'make test' to build and test what exists."
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

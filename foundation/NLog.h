@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// Kinds of message: each has a log prefix, a message box title and an icon.
+enum TNEMessageKind : int
+{
+    mkError = 0,
+    mkWarning = 1,
+    mkInformation = 2,
+};
+
+// Shows message boxes and asks questions for the prompt routines. The default presenter shows nothing and lets
+// Confirm fall back to its default; the window installs one with real message boxes; tests install one that
+// records what was shown and scripts the answers.
+class TNEPromptPresenter
+{
+public:
+    virtual ~TNEPromptPresenter() = default;
+
+    // A modal box of the kind's title and icon with an OK button.
+    virtual void ShowMessage(TNEMessageKind Kind, const QString& Text) = 0;
+    // A modal Yes/No question titled "Confirm"; true for Yes. Return Default when nobody can be asked.
+    virtual bool AskYesNo(const QString& Text, bool Default) = 0;
+    // An error box with a caller-given title (the application's default exception handler uses it).
+    virtual void ShowTitledMessage(const QString& Title, const QString& Text) = 0;
+};
+
+// Installs Presenter (not owned) for every later prompt; nullptr restores the silent default presenter. Returns
+// the presenter that was installed before, so a scope can put it back.
+TNEPromptPresenter* InstallPromptPresenter(TNEPromptPresenter* Presenter);
+TNEPromptPresenter& PromptPresenter();
+
+// The log file, and whether and up to which kind messages are written to it.
+QString LogFileName();
+void SetLogFileName(const QString& FileName);
+extern bool LogEnabled;
+extern int LogLevel;
+
+void WriteLog(int Kind, const QString& Text);
+void ShowNotice(const QString& Text, int Kind, bool Show);
+void ShowWarning(const QString& Text);
+bool Confirm(const QString& Text, bool Ask, bool Default);
+void LogException(const QString& Text, const std::exception* Exception, bool Show, int Place);
+QString LastApiErrorText();
