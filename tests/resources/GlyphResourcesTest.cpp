@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QtEndian>
 
-#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -96,8 +96,9 @@ TEST(GlyphResources, BackgroundIsExactlyNeutralGrey)
             for (int x = 0; x < 32; ++x) {
                 const int grey = Grey(image, x, y);
                 const int column = x % 16;
-                if (y == 0 || y == 15 || column == 0 || column == 15)
+                if (y == 0 || y == 15 || column == 0 || column == 15) {
                     EXPECT_EQ(grey, Neutral) << "glyph " << glyph << " at " << x << "," << y;
+                }
                 EXPECT_FALSE(grey != Neutral && std::abs(grey - Neutral) <= 4)
                     << "glyph " << glyph << " at " << x << "," << y << " is " << grey;
                 neutralPixels += grey == Neutral;
@@ -121,9 +122,10 @@ TEST(GlyphResources, EnabledHalfIsADarkShapeAndDisabledHalfItsLightOutline)
                 blackPixels += enabled == 0;
                 lightPixels += disabled >= 200;
                 EXPECT_GE(disabled, Neutral) << "glyph " << glyph << " darkens its disabled half at " << x << "," << y;
-                if (disabled > Neutral)
+                if (disabled > Neutral) {
                     EXPECT_LT(enabled, Neutral)
                         << "glyph " << glyph << " outline outside the shape at " << x << "," << y;
+                }
             }
         }
         EXPECT_GE(blackPixels, 12) << glyph;
