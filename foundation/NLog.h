@@ -45,8 +45,11 @@ extern int LogLevel;
 // Appends a line (kind prefix, local date and time, the text on one line) when the kind passes LogLevel; a log
 // that cannot be written is skipped silently.
 void WriteLog(int Kind, const QString& Text);
+// Logs the trimmed text and, when Show is set, shows it in the box of its kind (a kind without a box of its own
+// shows as information).
 void ShowNotice(const QString& Text, int Kind, bool Show);
 void ShowWarning(const QString& Text);
+// Asks a Yes/No question when Ask is set, else takes Default; the question and its answer are logged as warnings.
 bool Confirm(const QString& Text, bool Ask, bool Default);
 // Reports an error: the text, the exception's class and message, "@" and the number of the calling place, and the
 // last system error, one per line.

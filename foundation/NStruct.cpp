@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QStorageInfo>
 
+#include <utility>
+
 namespace {
 
 // Frees a chain from its head one link at a time; letting the head's destructor do it would recurse once per node.
@@ -120,6 +122,18 @@ QString NameOnDisk(const QString& Folder, const QString& Name, bool WantFolder)
             return entry;
     }
     return Name;
+}
+
+// Cuts Text at the separator at Index, returns the front or the back and leaves the other side in Text; without a
+// separator (Index -1) returns all of Text and empties it.
+QString TakeSide(QString& Text, qsizetype Index, bool TakeFront)
+{
+    if (Index < 0)
+        return std::exchange(Text, QString());
+    QString front = Text.left(Index);
+    QString back = Text.mid(Index + 1);
+    Text = TakeFront ? std::move(back) : std::move(front);
+    return TakeFront ? front : back;
 }
 
 } // namespace
@@ -447,28 +461,12 @@ bool IsValidFileName(QStringView Text)
 
 QString SplitFirst(QChar Separator, QString& Text)
 {
-    const qsizetype index = Text.indexOf(Separator);
-    QString part;
-    if (index < 0) {
-        part.swap(Text);
-        return part;
-    }
-    part = Text.left(index);
-    Text.remove(0, index + 1);
-    return part;
+    return TakeSide(Text, Text.indexOf(Separator), true);
 }
 
 QString SplitLast(QChar Separator, QString& Text)
 {
-    const qsizetype index = Text.lastIndexOf(Separator);
-    QString part;
-    if (index < 0) {
-        part.swap(Text);
-        return part;
-    }
-    part = Text.mid(index + 1);
-    Text.truncate(index);
-    return part;
+    return TakeSide(Text, Text.lastIndexOf(Separator), false);
 }
 
 QString Capitalize(QStringView Text)

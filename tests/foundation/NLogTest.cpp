@@ -61,13 +61,15 @@ TEST_F(NLog, WritesOnlyErrorsWithTheBuiltInSettings)
     ShowWarning(QStringLiteral("another warning"));
     ShowNotice(QStringLiteral("some information"), mkInformation, true);
     Confirm(QStringLiteral("Discard changes in current file?"), true, false);
+    ShowNotice(QStringLiteral("odd kind"), 7, true); // no box of its own: shown as information
 
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 1);
     const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Err: ") + date + u' ')) << lines[0].toStdString();
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" disk full"))) << lines[0].toStdString();
-    EXPECT_EQ(Presenter.Messages().size(), 4u);
+    ASSERT_EQ(Presenter.Messages().size(), 5u);
+    EXPECT_EQ(Presenter.Messages()[4].Title, QStringLiteral("Information"));
     EXPECT_EQ(QFileInfo(LogPath()).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
               QFileDevice::Permissions());
 }

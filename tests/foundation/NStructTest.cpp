@@ -482,14 +482,6 @@ TEST(NStruct, FormatsThousandsWithTheLocaleSeparator)
     EXPECT_EQ(FormatThousands(-1234567), QStringLiteral("-1.234.567"));
 }
 
-TEST(NStruct, ComparesFloatsThreeWay)
-{
-    EXPECT_EQ(CompareFloats(1.5, 2.0), -1);
-    EXPECT_EQ(CompareFloats(2.0, 1.5), 1);
-    EXPECT_EQ(CompareFloats(-0.0, 0.0), 0);
-    EXPECT_EQ(CompareFloats(45000.25, 45000.25), 0);
-}
-
 TEST(NStruct, ChecksAndCreatesFiles)
 {
     QTemporaryDir folder;
