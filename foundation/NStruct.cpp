@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <utility>
 
 namespace {

@@ -64,18 +64,18 @@ private:
 template <typename Object> class TNEObjectList
 {
 public:
-    void Add(Object* Item) { List_->Add(Item); }
-    void First() { List_->First(); }
-    void Next() { List_->Next(); }
-    bool End() const { return List_->End(); }
-    Object* Current() const { return static_cast<Object*>(List_->Current()); }
-    Object* RemoveFirst() { return static_cast<Object*>(List_->RemoveFirst()); }
-    Object* RemoveLast() { return static_cast<Object*>(List_->RemoveLast()); }
-    Object* RemoveCurrent() { return static_cast<Object*>(List_->RemoveCurrent()); }
-    int Count() const { return List_->Count(); }
+    void Add(Object* Item) { List_.Add(Item); }
+    void First() { List_.First(); }
+    void Next() { List_.Next(); }
+    bool End() const { return List_.End(); }
+    Object* Current() const { return static_cast<Object*>(List_.Current()); }
+    Object* RemoveFirst() { return static_cast<Object*>(List_.RemoveFirst()); }
+    Object* RemoveLast() { return static_cast<Object*>(List_.RemoveLast()); }
+    Object* RemoveCurrent() { return static_cast<Object*>(List_.RemoveCurrent()); }
+    int Count() const { return List_.Count(); }
 
 private:
-    std::unique_ptr<TNESimpleList> List_ = std::make_unique<TNESimpleList>();
+    TNESimpleList List_;
 };
 
 // First in, first out. Never owns its items.
