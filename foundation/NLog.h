@@ -33,15 +33,26 @@ public:
 TNEPromptPresenter* InstallPromptPresenter(TNEPromptPresenter* Presenter);
 TNEPromptPresenter& PromptPresenter();
 
-// The log file, and whether and up to which kind messages are written to it.
+// The log file, and whether and up to which kind messages are written to it. The log file is named after the
+// program with the extension ".log"; it lies beside the program when that folder is writable (a build tree or a
+// portable install), else in the user's state folder ($XDG_STATE_HOME/fenk, by default ~/.local/state/fenk).
+QString LogFileNameFor(const QString& ProgramFile);
 QString LogFileName();
 void SetLogFileName(const QString& FileName);
 extern bool LogEnabled;
 extern int LogLevel;
 
+// Appends a line (kind prefix, local date and time, the text on one line) when the kind passes LogLevel; a log
+// that cannot be written is skipped silently.
 void WriteLog(int Kind, const QString& Text);
+// Logs the trimmed text and, when Show is set, shows it in the box of its kind (a kind without a box of its own
+// shows as information).
 void ShowNotice(const QString& Text, int Kind, bool Show);
 void ShowWarning(const QString& Text);
+// Asks a Yes/No question when Ask is set, else takes Default; the question and its answer are logged as warnings.
 bool Confirm(const QString& Text, bool Ask, bool Default);
+// Reports an error: the text, the exception's class and message, "@" and the number of the calling place, and the
+// last system error, one per line.
 void LogException(const QString& Text, const std::exception* Exception, bool Show, int Place);
+// "Last Linux API Error: (#code) " and the system's text for errno; empty when errno is 0.
 QString LastApiErrorText();
