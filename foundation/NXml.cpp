@@ -273,10 +273,10 @@ TNEXmlParser::~TNEXmlParser()
 void TNEXmlParser::Discard()
 {
     ClosingTags_.reset();
-    if (OwnsBuffer_)
-        EraseBytes(Buffer_);
+    // Zeroed when this parser holds the last reference, whether the bytes were read or shared with a QBuffer
+    // whose owner has since let go of them.
+    EraseBytes(Buffer_);
     Buffer_ = QByteArray();
-    OwnsBuffer_ = false;
     Begin_ = End_ = Position_ = nullptr;
     TagEndSearchedFrom_ = TagEndFound_ = nullptr;
     Name_ = {};
@@ -294,7 +294,6 @@ void TNEXmlParser::LoadFromStream(QIODevice& Source)
             shared->seek(Buffer_.size());
     } else {
         Buffer_ = ReadRemainder(Source);
-        OwnsBuffer_ = true;
     }
     Begin_ = Buffer_.constData() + start;
     End_ = Buffer_.constData() + Buffer_.size();

@@ -83,7 +83,8 @@ public:
 
     // Takes the rest of the source, from its current position, as the document and starts over. A QBuffer's bytes
     // are shared, not copied: they must stay unchanged until this parser loads another stream or goes. Other
-    // devices are read once into a copy of the parser's own, zeroed when it is no longer needed.
+    // devices are read once into a copy of the parser's own. The parser zeroes the bytes when it drops the last
+    // reference to them.
     void LoadFromStream(QIODevice& Source);
     // Back to the start of the document, before its first element.
     void Reset();
@@ -109,7 +110,6 @@ private:
     const char* TagEnd(const char* From);
 
     QByteArray Buffer_;
-    bool OwnsBuffer_ = false;
     const char* Begin_ = nullptr;
     const char* End_ = nullptr;
     // Null at the end of the document.

@@ -580,3 +580,23 @@ TEST(NXmlParser, WalksRandomBytesWithinTheDocumentAndFindsTheStatedClosingTags)
         }
     }
 }
+
+TEST(NXmlParser, ScansAQBuffersBytesInPlaceAndLeavesThemToTheirOwner)
+{
+    const QByteArray document = "a0" + StoreDocument();
+    QByteArray payload = document;
+    payload.detach();
+    const char* bytes = payload.constData();
+    {
+        QBuffer buffer(&payload);
+        buffer.open(QIODevice::ReadOnly);
+        buffer.seek(2);
+        TNEXmlParser parser;
+        parser.LoadFromStream(buffer);
+        EXPECT_EQ(buffer.pos(), payload.size());
+        parser.FindElement(u"row");
+        EXPECT_EQ(parser.ElementText(), "a&amp;b;");
+    }
+    EXPECT_EQ(payload.constData(), bytes);
+    EXPECT_EQ(payload, document);
+}
