@@ -1,6 +1,9 @@
 # Fenk: the two commands a newcomer needs are `make run` and `make test`.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_SEEDS ?= tests/data/vectors/*.plain
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
@@ -9,7 +12,7 @@ CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
 PACKAGES = cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
            libssl-dev clang-format
 
-.PHONY: all deps configure build test test-asan bench format run clean
+.PHONY: all deps configure build test test-asan bench fuzz format run clean
 
 all: build
 
@@ -44,6 +47,19 @@ bench: configure
 	cmake --build $(BUILD) --target benchmarks
 	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
 
+# Every libFuzzer target of fuzz/ for FUZZ_SECONDS each, from a corpus seeded with the vectors; built by clang
+# in its own folder.
+fuzz: PACKAGES += clang libclang-rt-14-dev
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DFENK_FUZZ=ON -DFENK_BUILD_BENCH=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) --target fuzzers
+	@for target in $(FUZZ_BUILD)/fuzz/*Fuzz; do \
+		corpus=$(FUZZ_BUILD)/corpus/$$(basename $$target); \
+		mkdir -p $$corpus && cp $(FUZZ_SEEDS) $$corpus/ || exit 1; \
+		echo "== $$target"; \
+		$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 $$corpus || exit 1; \
+	done
+
 format:
 	find foundation store ui resources app tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
 
@@ -51,4 +67,4 @@ run:
 	@echo "The Fenk window is not built yet: run 'make test' to build and test what exists."
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
