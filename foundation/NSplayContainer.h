@@ -153,7 +153,7 @@ public:
     // Counts steps from the first item; it decides when a walk that left the ends comes back.
     std::int32_t Position() const { return Position_; }
     // Key of the item under the iterator, -1 when off the ends.
-    std::int32_t Key() const { return Node_ ? Node_->Key : -1; }
+    std::int32_t Key() const { return Key_; }
 
     Item* Current() override { return Node_ ? static_cast<Item*>(Node_->Element) : nullptr; }
 
@@ -166,13 +166,13 @@ public:
     void First() override
     {
         Position_ = 0;
-        Node_ = Tree() ? Tree()->First() : nullptr;
+        MoveTo(Tree() ? Tree()->First() : nullptr);
     }
 
     void Last() override
     {
         Position_ = Watch_.IsAttached() ? Container_->Count() - 1 : -1;
-        Node_ = Tree() ? Tree()->Last() : nullptr;
+        MoveTo(Tree() ? Tree()->Last() : nullptr);
     }
 
     bool IsDone() const override { return Node_ == nullptr; }
@@ -181,30 +181,37 @@ public:
     {
         ++Position_;
         if (Node_)
-            Node_ = TNESplayTree::Successor(Node_);
+            MoveTo(TNESplayTree::Successor(Node_));
         else if (Position_ == 0 && Tree())
-            Node_ = Tree()->First();
+            MoveTo(Tree()->First());
     }
 
     void Prev() override
     {
         --Position_;
         if (Node_)
-            Node_ = TNESplayTree::Predecessor(Node_);
+            MoveTo(TNESplayTree::Predecessor(Node_));
         else if (Tree() && Position_ == Container_->Count() - 1)
-            Node_ = Tree()->Last();
+            MoveTo(Tree()->Last());
     }
 
 private:
+    // The key is kept beside the node: when the node is removed it is already freed as the news arrives.
+    void MoveTo(TNESplayNode* Node)
+    {
+        Node_ = Node;
+        Key_ = Node ? Node->Key : -1;
+    }
+
     const TNESplayTree* Tree() const { return Watch_.IsAttached() ? &Container_->Tree() : nullptr; }
 
     void ContainerChanged(TNEContainerBase* Sender)
     {
-        const std::int32_t key = Key();
+        const std::int32_t key = Key_;
         const std::int32_t changed = Sender->EventKey();
         if (Sender->LastEvent() == TNEContainerEvent::ItemRemoved) {
             if (Node_ && changed == key)
-                Node_ = Container_->Tree().LowestAbove(key); // the node itself is gone
+                MoveTo(Container_->Tree().LowestAbove(key));
             else if (changed < key)
                 --Position_;
         } else if (Sender->LastEvent() == TNEContainerEvent::ItemAdded && changed < key) {
@@ -216,4 +223,5 @@ private:
     TNEContainerWatch Watch_;
     std::int32_t Position_ = 0;
     TNESplayNode* Node_ = nullptr;
+    std::int32_t Key_ = -1;
 };
