@@ -16,7 +16,7 @@ int main()
     for (std::size_t word = 0; word < wordCount; ++word) {
         const std::uint8_t* b = &bytes[word * 4];
         const unsigned value = b[0] | b[1] << 8 | b[2] << 16 | unsigned(b[3]) << 24;
-        std::printf("%s0x%08X,%s", word % 6 == 0 ? "    " : " ", value, word % 6 == 5 ? "\n" : "");
+        std::printf("%s0x%08X,%s", word % 9 == 0 ? "    " : " ", value, word % 9 == 8 ? "\n" : "");
     }
     std::printf("\n};\n");
     return 0;
