@@ -43,6 +43,7 @@ inline void StoreWord(std::uint8_t* Bytes, std::uint32_t Word)
 inline void Encipher(const std::uint32_t* P, const std::uint32_t* S, std::uint32_t& L, std::uint32_t& R)
 {
     std::uint32_t a = L, b = R;
+#pragma GCC unroll 16
     for (int i = 0; i < 32; i += 2) {
         a ^= P[i];
         b ^= F(S, a);
@@ -63,11 +64,14 @@ inline void Decipher(const std::uint32_t* P, const std::uint32_t* S, std::uint32
         a[lane] = L[lane];
         b[lane] = R[lane];
     }
+#pragma GCC unroll 16
     for (int i = 33; i > 1; i -= 2) {
+#pragma GCC unroll 8
         for (int lane = 0; lane < Lanes; ++lane) {
             a[lane] ^= P[i];
             b[lane] ^= F(S, a[lane]);
         }
+#pragma GCC unroll 8
         for (int lane = 0; lane < Lanes; ++lane) {
             b[lane] ^= P[i - 1];
             a[lane] ^= F(S, b[lane]);
