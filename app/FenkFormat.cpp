@@ -17,9 +17,7 @@ constexpr char Separator = ';';
 constexpr qsizetype BlockSize = 8;
 constexpr int LeadFillerDraws = 8;
 
-// Room reserved for the plain payload up front: growing the array would leave copies of the plain document behind
-// in freed memory, and vault documents rarely exceed this.
-constexpr qsizetype PlainPayloadReserve = 256 * 1024;
+constexpr qsizetype InitialPayloadCapacity = 16 * 1024;
 
 // The most-significant-bit-first CRC table of the polynomial 0x04C11DB7.
 constexpr std::array<quint32, 256> ChecksumTable = [] {
@@ -38,13 +36,38 @@ bool IsFillerByte(quint32 Byte)
     return (Byte >= '0' && Byte <= '9') || (Byte >= 'A' && Byte <= 'Z') || (Byte >= 'a' && Byte <= 'z');
 }
 
-// Draws a number 0..255 and appends it when it is an ASCII letter or digit.
-void DrawFillerByte(QByteArray& Payload)
+// Draws a number 0..255 and writes it when it is an ASCII letter or digit.
+void DrawFillerByte(QIODevice& Payload)
 {
     const quint32 draw = QRandomGenerator::system()->bounded(256u);
     if (IsFillerByte(draw))
-        Payload.append(char(draw));
+        Payload.putChar(char(draw));
 }
+
+// A buffer over a plain payload that grows its array itself, zeroing the storage it leaves: letting the array
+// reallocate would leave copies of the plain document in freed memory.
+class TSecureGrowthBuffer : public QBuffer
+{
+public:
+    explicit TSecureGrowthBuffer(QByteArray& Bytes) : QBuffer(&Bytes), Bytes_(Bytes) {}
+
+protected:
+    qint64 writeData(const char* Data, qint64 Length) override
+    {
+        const qint64 required = pos() + Length;
+        if (required > Bytes_.capacity()) {
+            QByteArray grown;
+            grown.reserve(qMax(required, 2 * Bytes_.capacity()));
+            grown.append(Bytes_);
+            BurnBytes(Bytes_);
+            Bytes_.swap(grown);
+        }
+        return QBuffer::writeData(Data, Length);
+    }
+
+private:
+    QByteArray& Bytes_;
+};
 
 } // namespace
 
@@ -75,18 +98,17 @@ TNESecureBytes ComposePayload(const TNECrypt& Crypt, const TFenkDocumentWriter& 
     if (!Crypt.HasKey())
         throw ENEInvalidCryptKeyErr();
     TNESecureBytes payload;
-    QByteArray& bytes = payload.Bytes();
-    bytes.reserve(PlainPayloadReserve);
-    for (int draw = 0; draw < LeadFillerDraws; ++draw)
-        DrawFillerByte(bytes);
+    payload.Bytes().reserve(InitialPayloadCapacity);
     {
-        QBuffer device(&bytes);
-        device.open(QIODevice::WriteOnly | QIODevice::Append);
+        TSecureGrowthBuffer device(payload.Bytes());
+        device.open(QIODevice::WriteOnly);
+        for (int draw = 0; draw < LeadFillerDraws; ++draw)
+            DrawFillerByte(device);
         WriteDocument(device);
+        while (device.size() % BlockSize != 0)
+            DrawFillerByte(device);
     }
-    while (bytes.size() % BlockSize != 0)
-        DrawFillerByte(bytes);
-    Crypt.EncryptBuffer(bytes.data(), bytes.size());
+    Crypt.EncryptBuffer(payload.Bytes().data(), payload.Bytes().size());
     return payload;
 }
 

@@ -267,3 +267,17 @@ TEST(FenkFormat, AVaultLockedByAnotherProcessIsAReadFailure)
     }
     EXPECT_EQ(ReadFile(vault), written);
 }
+
+TEST(FenkFormat, ADocumentLargerThanTheFirstAllocationRoundTrips)
+{
+    QByteArray largeDocument;
+    for (int row = 0; row < 5000; ++row)
+        largeDocument += "<ROW ID=\"" + QByteArray::number(row) + "\">example.com;alice;secret;</ROW>\r\n";
+    const TNECrypt crypt = CryptWithKey("large");
+    TNESecureBytes payload = ComposePayload(crypt, [&](QIODevice& Device) {
+        for (qsizetype offset = 0; offset < largeDocument.size(); offset += 1000)
+            Device.write(largeDocument.mid(offset, 1000));
+    });
+    crypt.DecryptBuffer(payload.Bytes().data(), payload.Bytes().size());
+    EXPECT_EQ(payload.Bytes().mid(payload.Bytes().indexOf('<'), largeDocument.size()), largeDocument);
+}
