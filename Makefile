@@ -61,7 +61,7 @@ fuzz: deps
 	done
 
 format:
-	find foundation store ui resources app tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
+	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
 
 run:
 	@echo "The Fenk window is not built yet: run 'make test' to build and test what exists."
