@@ -32,6 +32,11 @@ bool ExecuteAcceleratorOf(QWidget& Control, TNEShortCut Key)
     return false;
 }
 
+bool IsAccelerator(TNEShortCut Key)
+{
+    return ShortCutModifiers(Key) == scAlt;
+}
+
 } // namespace
 
 TNEForm::TNEForm(QWidget* Owner) : QDialog(Owner) {}
@@ -55,7 +60,7 @@ void TNEForm::KeyDown(TNEShortCut& Key)
 
 bool TNEForm::DeliverAccelerator(TNEShortCut Key)
 {
-    if (ShortCutModifiers(Key) != scAlt)
+    if (!IsAccelerator(Key))
         return false;
     const QList<QWidget*> controls = findChildren<QWidget*>();
     for (QWidget* control : controls) {
@@ -72,8 +77,8 @@ bool TNEForm::PreviewKeyEvent(QKeyEvent& Event)
         return false;
     if (Event.type() == QEvent::ShortcutOverride) {
         // Taking the override turns the key into a plain key press, which the form then previews; otherwise
-        // Qt's own shortcuts and mnemonics would act on it first.
-        if (!KeyPreview_)
+        // Qt's own shortcuts and mnemonics would act on it first. Accelerators are always routed here.
+        if (!KeyPreview_ && !IsAccelerator(key))
             return false;
         Event.accept();
         return true;
