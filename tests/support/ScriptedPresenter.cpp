@@ -1,8 +1,6 @@
 #include "tests/support/ScriptedPresenter.h"
 
-TScriptedPresenter::TScriptedPresenter() : Previous_(InstallPromptPresenter(this))
-{
-}
+TScriptedPresenter::TScriptedPresenter() : Previous_(InstallPromptPresenter(this)) {}
 
 TScriptedPresenter::~TScriptedPresenter()
 {

@@ -1,0 +1,205 @@
+#include "ui/platform/NForm.h"
+
+#include "tests/support/ui/ApplicationFixture.h"
+#include "tests/support/ui/ModalDriver.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <vector>
+
+namespace {
+
+using NForm = TApplicationFixture;
+
+// A form that consumes the keys it is told to and records every key it previews.
+class TPreviewForm : public TNEForm
+{
+public:
+    TPreviewForm()
+    {
+        SetKeyPreview(true);
+        Edit = new QLineEdit(this);
+        Edit->setText(QStringLiteral("abc"));
+        resize(200, 100);
+    }
+
+    void KeyDown(TNEShortCut& Key) override
+    {
+        Seen.push_back(Key);
+        if (Key == Consumed)
+            Key = 0;
+    }
+
+    QLineEdit* Edit;
+    TNEShortCut Consumed = 0;
+    std::vector<TNEShortCut> Seen;
+};
+
+// A control that answers its own accelerator.
+class TAcceleratedPanel : public QWidget, public TNEAcceleratorControl
+{
+public:
+    TAcceleratedPanel(const QString& Caption, QWidget* Parent) : QWidget(Parent), Caption_(Caption) {}
+    QString AcceleratorCaption() const override { return Caption_; }
+    void ExecuteAccelerator() override { ++Executed; }
+    int Executed = 0;
+
+private:
+    QString Caption_;
+};
+
+void ShowAndFocus(TNEForm& Form, QWidget& Control)
+{
+    Form.show();
+    Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    Control.setFocus();
+}
+
+} // namespace
+
+TEST_F(NForm, KeyPreviewConsumesAKeyBeforeTheFocusedControlAndPassesTheOthers)
+{
+    TPreviewForm form;
+    form.Consumed = ShortCut(vkDelete);
+    ShowAndFocus(form, *form.Edit);
+    form.Edit->setCursorPosition(0);
+
+    QTest::keyClick(form.Edit, Qt::Key_Delete);
+    EXPECT_EQ(form.Edit->text(), QStringLiteral("abc")) << "the consumed key never reached the edit";
+    QTest::keyClick(form.Edit, Qt::Key_X);
+    EXPECT_EQ(form.Edit->text(), QStringLiteral("xabc"));
+    QTest::keyClick(form.Edit, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(form.Seen, (std::vector<TNEShortCut>{ShortCut(vkDelete), ShortCut('X'), ShortCut(vkEnter, scCtrl)}));
+
+    form.SetKeyPreview(false);
+    form.Seen.clear();
+    form.Edit->setCursorPosition(0);
+    QTest::keyClick(form.Edit, Qt::Key_Delete);
+    EXPECT_EQ(form.Edit->text(), QStringLiteral("abc")) << "without key preview the edit deletes";
+    EXPECT_TRUE(form.Seen.empty());
+}
+
+TEST_F(NForm, KeyPreviewComesBeforeQtShortcuts)
+{
+    TPreviewForm form;
+    form.Consumed = ShortCut('S', scCtrl);
+    QAction save(&form);
+    save.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    form.addAction(&save);
+    int triggered = 0;
+    QObject::connect(&save, &QAction::triggered, [&] { ++triggered; });
+    ShowAndFocus(form, *form.Edit);
+
+    QTest::keyClick(form.Edit, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 0);
+    EXPECT_EQ(form.Seen, (std::vector<TNEShortCut>{ShortCut('S', scCtrl)}));
+
+    form.SetKeyPreview(false);
+    QTest::keyClick(form.Edit, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 1) << "the same key is a Qt shortcut when the form does not preview";
+}
+
+TEST_F(NForm, AltLetterReachesTheEnabledVisibleControlWithThatLetter)
+{
+    TPreviewForm form;
+    auto* open = new QPushButton(QStringLiteral("&Open"), &form);
+    auto* disabledPrint = new QPushButton(QStringLiteral("&Print"), &form);
+    disabledPrint->setEnabled(false);
+    auto* hiddenPrint = new QPushButton(QStringLiteral("&Print"), &form);
+    hiddenPrint->hide();
+    auto* print = new QPushButton(QStringLiteral("&print all"), &form);
+    auto* zoom = new TAcceleratedPanel(QStringLiteral("&Zoom"), &form);
+    auto* nameLabel = new QLabel(QStringLiteral("&Name"), &form);
+    auto* nameEdit = new QLineEdit(&form);
+    nameLabel->setBuddy(nameEdit);
+    int opened = 0, printed = 0, wronglyPrinted = 0;
+    QObject::connect(open, &QPushButton::clicked, [&] { ++opened; });
+    QObject::connect(print, &QPushButton::clicked, [&] { ++printed; });
+    QObject::connect(disabledPrint, &QPushButton::clicked, [&] { ++wronglyPrinted; });
+    QObject::connect(hiddenPrint, &QPushButton::clicked, [&] { ++wronglyPrinted; });
+    ShowAndFocus(form, *form.Edit);
+
+    QTest::keyClick(form.Edit, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(printed, 1);
+    EXPECT_EQ(wronglyPrinted, 0);
+    QTest::keyClick(form.Edit, Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(opened, 1);
+    QTest::keyClick(form.Edit, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_EQ(zoom->Executed, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), nameEdit);
+    EXPECT_FALSE(form.DeliverAccelerator(ShortCut('Q', scAlt))) << "no control carries Q";
+    EXPECT_FALSE(form.DeliverAccelerator(ShortCut('O', scCtrl))) << "only Alt+letter is an accelerator";
+    EXPECT_EQ(opened, 1);
+
+    form.SetKeyPreview(false);
+    QTest::keyClick(form.Edit, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(printed, 2) << "accelerators work without key preview too";
+    EXPECT_EQ(wronglyPrinted, 0);
+}
+
+TEST_F(NForm, ShowModalReturnsTheResultTheFormClosedWith)
+{
+    TNEForm form;
+    TModalDriver driver;
+    driver.Accept();
+    EXPECT_EQ(form.ShowModal(), QDialog::Accepted);
+    driver.Reject();
+    EXPECT_EQ(form.ShowModal(), QDialog::Rejected);
+    driver.Answer([](QWidget& dialog) { static_cast<QDialog&>(dialog).done(7); });
+    EXPECT_EQ(form.ShowModal(), 7);
+    EXPECT_EQ(driver.AnsweredCount(), 3);
+}
+
+TEST_F(NForm, KeysReachTheHandlerDuringAModalRun)
+{
+    TNEForm form;
+    form.SetKeyPreview(true);
+    form.OnKeyDown = TNEMethod<void(TNEShortCut&)>(+[](TNEShortCut& Key) {
+        if (Key == ShortCut(vkEnter, scCtrl)) {
+            Key = 0;
+            qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(5);
+        }
+    });
+    TModalDriver driver;
+    driver.Answer([](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Return, Qt::ControlModifier); });
+    EXPECT_EQ(form.ShowModal(), 5);
+}
+
+TEST_F(NForm, PositionIsDesignedOrCentredOnTheOwner)
+{
+    QWidget owner;
+    owner.setGeometry(100, 100, 400, 300);
+    owner.show();
+
+    TNEForm centred(&owner);
+    centred.SetPosition(fpOwnerCentered);
+    centred.setGeometry(0, 0, 200, 100);
+    centred.show();
+    EXPECT_EQ(centred.frameGeometry().center(), owner.frameGeometry().center());
+
+    TNEForm designed(&owner);
+    designed.setGeometry(10, 20, 200, 100);
+    designed.show();
+    EXPECT_EQ(designed.geometry(), QRect(10, 20, 200, 100));
+}
+
+TEST_F(NForm, ActiveControlGetsTheFocusWhenTheFormShows)
+{
+    TNEForm form;
+    auto* first = new QLineEdit(&form);
+    auto* second = new QLineEdit(&form);
+    second->move(0, 30);
+    form.SetActiveControl(second);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_EQ(form.ActiveControl(), second);
+    form.SetActiveControl(first);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+}

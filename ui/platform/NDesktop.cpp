@@ -1,0 +1,103 @@
+#include "ui/platform/NDesktop.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QMimeData>
+#include <QScreen>
+#include <QStyle>
+#include <QUrl>
+#include <QWidget>
+
+#include <memory>
+
+namespace {
+
+TNEScreenMetrics SystemMetrics;
+TNEScreenMetrics* InstalledMetrics = &SystemMetrics;
+
+const QScreen* PrimaryScreen()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
+}
+
+int StyleMetric(QStyle::PixelMetric Metric)
+{
+    return QApplication::style()->pixelMetric(Metric);
+}
+
+} // namespace
+
+QSize TNEScreenMetrics::ScreenSize() const
+{
+    const QScreen* screen = PrimaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+QRect TNEScreenMetrics::WorkArea() const
+{
+    const QScreen* screen = PrimaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+int TNEScreenMetrics::FrameWidth() const
+{
+    return StyleMetric(QStyle::PM_DefaultFrameWidth);
+}
+
+int TNEScreenMetrics::ScrollBarWidth() const
+{
+    return StyleMetric(QStyle::PM_ScrollBarExtent);
+}
+
+int TNEScreenMetrics::ScrollBarHeight() const
+{
+    return StyleMetric(QStyle::PM_ScrollBarExtent);
+}
+
+TNEScreenMetrics& ScreenMetrics()
+{
+    return *InstalledMetrics;
+}
+
+TNEScreenMetrics* InstallScreenMetrics(TNEScreenMetrics* Metrics)
+{
+    TNEScreenMetrics* previous = InstalledMetrics;
+    InstalledMetrics = Metrics ? Metrics : &SystemMetrics;
+    return previous;
+}
+
+TNEHourglass::TNEHourglass()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TNEHourglass::~TNEHourglass()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+void CopyTextToClipboard(const QString& Text, bool IsSecret)
+{
+    auto data = std::make_unique<QMimeData>();
+    data->setText(Text);
+    if (IsSecret)
+        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    QGuiApplication::clipboard()->setMimeData(data.release()); // the clipboard takes the data
+}
+
+QString ClipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+bool OpenWebAddress(const QString& Address)
+{
+    return QDesktopServices::openUrl(QUrl(Address, QUrl::StrictMode));
+}
+
+int TextWidth(const QWidget& Widget, const QString& Text)
+{
+    return QFontMetrics(Widget.font()).horizontalAdvance(Text);
+}

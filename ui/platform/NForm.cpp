@@ -1,0 +1,120 @@
+#include "ui/platform/NForm.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace {
+
+// Runs the accelerator of a control when its caption carries Key; false when it does not.
+bool ExecuteAcceleratorOf(QWidget& Control, TNEShortCut Key)
+{
+    if (auto* own = dynamic_cast<TNEAcceleratorControl*>(&Control)) {
+        if (AcceleratorShortCut(own->AcceleratorCaption()) != Key)
+            return false;
+        own->ExecuteAccelerator();
+        return true;
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(&Control)) {
+        if (AcceleratorShortCut(button->text()) != Key)
+            return false;
+        button->setFocus(Qt::ShortcutFocusReason);
+        button->click();
+        return true;
+    }
+    if (auto* label = qobject_cast<QLabel*>(&Control)) {
+        QWidget* buddy = label->buddy();
+        if (!buddy || !buddy->isEnabled() || AcceleratorShortCut(label->text()) != Key)
+            return false;
+        buddy->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+    return false;
+}
+
+bool IsAccelerator(TNEShortCut Key)
+{
+    return ShortCutModifiers(Key) == scAlt;
+}
+
+} // namespace
+
+TNEForm::TNEForm(QWidget* Owner) : QDialog(Owner) {}
+
+int TNEForm::ShowModal()
+{
+    return exec();
+}
+
+void TNEForm::SetActiveControl(QWidget* Control)
+{
+    if (Control)
+        Control->setFocus(Qt::OtherFocusReason);
+}
+
+void TNEForm::KeyDown(TNEShortCut& Key)
+{
+    if (OnKeyDown)
+        OnKeyDown(Key);
+}
+
+bool TNEForm::DeliverAccelerator(TNEShortCut Key)
+{
+    if (!IsAccelerator(Key))
+        return false;
+    const QList<QWidget*> controls = findChildren<QWidget*>();
+    for (QWidget* control : controls) {
+        if (control->isEnabled() && control->isVisibleTo(this) && ExecuteAcceleratorOf(*control, Key))
+            return true;
+    }
+    return false;
+}
+
+bool TNEForm::PreviewKeyEvent(QKeyEvent& Event)
+{
+    TNEShortCut key = ShortCutFromKeyEvent(Event);
+    if (key == 0)
+        return false;
+    if (Event.type() == QEvent::ShortcutOverride) {
+        // Taking the override turns the key into a plain key press, which the form then previews; otherwise
+        // Qt's own shortcuts and mnemonics would act on it first. Accelerators are always routed here.
+        if (!KeyPreview_ && !IsAccelerator(key))
+            return false;
+        Event.accept();
+        return true;
+    }
+    if (KeyPreview_) {
+        KeyDown(key);
+        if (key == 0) {
+            Event.accept();
+            return true;
+        }
+    }
+    if (DeliverAccelerator(key)) {
+        Event.accept();
+        return true;
+    }
+    return false;
+}
+
+TNEForm* TNEForm::FormOf(QObject* Receiver)
+{
+    auto* widget = qobject_cast<QWidget*>(Receiver);
+    return widget ? qobject_cast<TNEForm*>(widget->window()) : nullptr;
+}
+
+void TNEForm::showEvent(QShowEvent* Event)
+{
+    if (Position_ == fpOwnerCentered)
+        CenterOnOwner();
+    QDialog::showEvent(Event);
+}
+
+void TNEForm::CenterOnOwner()
+{
+    if (!parentWidget())
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+    move(frame.topLeft());
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "foundation/NMethod.h"
+#include "ui/platform/NKeys.h"
+
+#include <QDialog>
+
+class QKeyEvent;
+
+// How a form is placed when it is shown: where its code put it, or centred on the window that owns it.
+enum TNEFormPosition
+{
+    fpDesigned,
+    fpOwnerCentered,
+};
+
+// A control that answers an Alt+letter accelerator itself (the form finds buttons and labels on its own).
+class TNEAcceleratorControl
+{
+public:
+    virtual ~TNEAcceleratorControl() = default;
+    // The caption whose "&" marks the accelerator letter.
+    virtual QString AcceleratorCaption() const = 0;
+    virtual void ExecuteAccelerator() = 0;
+};
+
+// The base of every window built in code: the main window (shown modeless) and the modal frames. With key preview
+// on, the form's KeyDown sees every key before the focused control and consumes it by zeroing it; Alt+letter then
+// goes to the control whose caption carries that letter. Key events reach the form through TNEApplication.
+class TNEForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TNEForm(QWidget* Owner = nullptr);
+
+    bool KeyPreview() const { return KeyPreview_; }
+    void SetKeyPreview(bool Value) { KeyPreview_ = Value; }
+
+    // Runs the form modally until it is closed and returns its result (accept() 1, reject() or close box 0, or
+    // the value given to done()). The one modal run of the program, so tests answer it with the modal driver.
+    int ShowModal();
+
+    QWidget* ActiveControl() const { return focusWidget(); }
+    // The control that has the focus now, or receives it when the form is shown.
+    void SetActiveControl(QWidget* Control);
+
+    TNEFormPosition Position() const { return Position_; }
+    void SetPosition(TNEFormPosition Value) { Position_ = Value; }
+
+    // Sees a key before the focused control while key preview is on; zero Key to consume it. Runs OnKeyDown.
+    virtual void KeyDown(TNEShortCut& Key);
+    TNEMethod<void(TNEShortCut&)> OnKeyDown;
+
+    // Hands Alt+letter to the first enabled, visible control whose caption carries that letter; true when one
+    // took it.
+    bool DeliverAccelerator(TNEShortCut Key);
+
+    // Offered every key press and shortcut override aimed at a widget of this form before Qt delivers it; true
+    // when the form consumed it.
+    bool PreviewKeyEvent(QKeyEvent& Event);
+
+    // The form that holds a widget (the widget's own window), or nullptr.
+    static TNEForm* FormOf(QObject* Receiver);
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void CenterOnOwner();
+
+    bool KeyPreview_ = false;
+    TNEFormPosition Position_ = fpDesigned;
+};
