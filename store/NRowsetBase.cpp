@@ -197,7 +197,9 @@ void TNERowset::AnnounceRowEvent(TNERowsetEvent Event, TNERow& Row)
         ValidateChange(Event, Row);
         ObservationPoint_.Notify();
     }
-    Store_.CountChange();
+    // A view announces changes of rows its source announced already.
+    if (Kind_ != rkView)
+        Store_.CountChange();
 }
 
 const TNEFieldValue* TNERowset::DefaultOf(int Column) const

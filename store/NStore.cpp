@@ -2,6 +2,10 @@
 
 #include "store/NLinkRowset.h"
 #include "store/NStoreErrors.h"
+#include "store/NViewRowset.h"
+#include "store/NVirtualRowset.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +75,18 @@ std::int32_t TNEStore::CreateLinkRowset(QStringView Caption, QStringView TargetN
     return Register(std::make_unique<TNERowset_Link>(*this, Order, LinkKind), Caption, name, structure, Mode);
 }
 
+std::int32_t TNEStore::CreateViewRowset(QStringView Caption, QStringView Name, std::int32_t SourceID,
+                                        std::vector<TNEViewCondition> Conditions)
+{
+    TNERowset* source = FindRowset(SourceID);
+    if (!source)
+        throw ENERowsetStructureErr();
+    auto view = std::make_unique<TNERowset_View>(*this, *source, std::move(Conditions));
+    view->Load();
+    const QString structure = source->GetStructure();
+    return Register(std::move(view), Caption, Name, structure, rmStatic);
+}
+
 std::int32_t TNEStore::Register(std::unique_ptr<TNERowset> Rowset, QStringView Caption, QStringView Name,
                                 QStringView Structure, TNERowsetMode Mode)
 {
@@ -118,4 +134,45 @@ void TNEStore::NoteModified(const TNETimeStamp& Stamp)
 {
     if (CompareTimeStamps(Stamp, Modified_) > 0)
         Modified_ = Stamp;
+}
+
+void TNEStore::ReleaseReferences(TNERow& Row)
+{
+    // Rows to delete, as rowset and row ID; the first is Row itself, which the caller deletes.
+    std::vector<std::pair<TNERowset*, std::int32_t>> owned{{&Row.Rowset(), Row.ID()}};
+    const auto appendOnce = [&](TNERow& Owned) {
+        const std::pair<TNERowset*, std::int32_t> entry{&Owned.Rowset(), Owned.ID()};
+        if (std::ranges::find(owned, entry) == owned.end())
+            owned.push_back(entry);
+    };
+    for (std::size_t visited = 0; visited < owned.size(); ++visited) {
+        const auto [rowset, id] = owned[visited];
+        TNERowsetIterator rowsets(*this);
+        for (rowsets.First(); !rowsets.IsDone(); rowsets.Next()) {
+            if (rowsets.Current()->Kind() != rkLink)
+                continue;
+            auto& links = static_cast<TNERowset_Link&>(*rowsets.Current());
+            if (links.SourceRowsetID() != rowset->ID() && links.TargetRowsetID() == rowset->ID()) {
+                TNEVirtualRowsetLinks linked(links, id);
+                if (links.LinkKind() == lkUnique) {
+                    TNERowIterator sources(linked);
+                    for (sources.First(); !sources.IsDone(); sources.Next())
+                        appendOnce(*sources.Current());
+                }
+                linked.Clear();
+                linked.Apply();
+            } else if (links.SourceRowsetID() == rowset->ID()) {
+                std::vector<std::int32_t> linkIDs;
+                TNERowIterator rows(links);
+                for (rows.First(); !rows.IsDone(); rows.Next()) {
+                    if (rows.Current()->GetReferenceID(TNERowset_Link::SourceColumn) == id)
+                        linkIDs.push_back(rows.Current()->ID());
+                }
+                for (auto link = linkIDs.rbegin(); link != linkIDs.rend(); ++link)
+                    links.DeleteRow(*link);
+            }
+        }
+    }
+    for (std::size_t index = owned.size() - 1; index > 0; --index)
+        owned[index].first->DeleteRow(owned[index].second);
 }

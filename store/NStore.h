@@ -7,8 +7,10 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <vector>
 
 class TNERowset_Link;
+struct TNEViewCondition;
 enum TNELinkKind : std::uint8_t;
 
 // Rowsets keyed by their store-wide ID, owned.
@@ -50,12 +52,20 @@ public:
     // suffix; returns its ID.
     std::int32_t CreateLinkRowset(QStringView Caption, QStringView TargetName, TNELinkOrder Order, TNELinkKind LinkKind,
                                   TNERowsetMode Mode, QStringView Suffix, QStringView SourceName);
+    // A read-only view of the rows of the source rowset that match every condition; it takes a rowset ID and counts
+    // among the rowsets, but is never written out. Conditions on columns the source lacks raise
+    // ENERowsetStructureErr.
+    std::int32_t CreateViewRowset(QStringView Caption, QStringView Name, std::int32_t SourceID,
+                                  std::vector<TNEViewCondition> Conditions);
     // The ID of the oldest rowset of that name (trimmed, without regard to case), -1 when none.
     std::int32_t FindRowsetID(QStringView Name);
     // The row of one rowset, or null when the rowset or the row does not exist.
     TNERow* FindRow(std::int32_t RowsetID, std::int32_t RowID);
     // Destroys every rowset, newest first, so links go before the rows they reference.
     void ClearStore();
+    // Prepares the deletion of Row: removes every link that involves it and deletes the rows linked to it through
+    // unique link rowsets (they belong to it), and theirs in turn. Row itself stays for the caller to delete.
+    void ReleaseReferences(TNERow& Row);
 
     // The latest change of any row; only moves forward. Local time can repeat, so change detection uses
     // ChangeCount.

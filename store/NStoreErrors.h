@@ -12,3 +12,4 @@ NE_DECLARE_ERROR(ENEIllegalWriteErr, ENEException, "Illegal write error");
 NE_DECLARE_ERROR(ENEIllegalDeleteErr, ENEException, "Illegal delete error");
 NE_DECLARE_ERROR(ENEInvalidRowErr, ENEException, "Invalid row error");
 NE_DECLARE_ERROR(ENEEngagedRowErr, ENEException, "Previously engaged row rejected");
+NE_DECLARE_ERROR(ENEInvalidRowsetErr, ENEException, "Invalid rowset error");
