@@ -82,9 +82,11 @@ std::int32_t TNEStore::CreateViewRowset(QStringView Caption, QStringView Name, s
     if (!source)
         throw ENERowsetStructureErr();
     auto view = std::make_unique<TNERowset_View>(*this, *source, std::move(Conditions));
-    view->Load();
-    const QString structure = source->GetStructure();
-    return Register(std::move(view), Caption, Name, structure, rmStatic);
+    view->CheckConditions();
+    TNERowset_View& registered = *view;
+    const std::int32_t id = Register(std::move(view), Caption, Name, source->GetStructure(), rmStatic);
+    registered.Load();
+    return id;
 }
 
 std::int32_t TNEStore::Register(std::unique_ptr<TNERowset> Rowset, QStringView Caption, QStringView Name,

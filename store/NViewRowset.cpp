@@ -12,12 +12,16 @@ TNERowset_View::~TNERowset_View()
         Source_->ObservationPoint().RemoveObserver({this, &TNERowset_View::SourceChanged});
 }
 
-void TNERowset_View::Load()
+void TNERowset_View::CheckConditions() const
 {
     for (const TNEViewCondition& condition : Conditions_) {
         if (condition.Column < 0 || condition.Column >= Source_->ColumnCount())
             throw ENERowsetStructureErr();
     }
+}
+
+void TNERowset_View::Load()
+{
     TNERowIterator rows(*Source_);
     for (rows.First(); !rows.IsDone(); rows.Next()) {
         if (Matches(*rows.Current()))

@@ -34,7 +34,9 @@ protected:
 private:
     friend class TNEStore;
 
-    // Checks the conditions against the source's columns and takes the matching rows; before registration.
+    // Raises ENERowsetStructureErr for a condition on a column the source lacks.
+    void CheckConditions() const;
+    // Takes the matching rows and starts following the source; once the columns are defined.
     void Load();
     void SourceChanged(TNERowset* Sender);
     void Follow(TNERow& Row);
