@@ -8,33 +8,6 @@ namespace {
 
 const auto* const Locale = testing::AddGlobalTestEnvironment(new TEnglishLocale);
 
-const QString TextStructure = Structure({{"Text", "TEXT", "STR"}});
-
-// Targets (groups) and sources (items) joined by one link rowset.
-struct TLinked
-{
-    TLinked(TNELinkOrder Order, TNELinkKind Kind)
-        : Groups(*Store.FindRowset(Store.CreateRowset(u"Group", u"GROUP", TextStructure, rmActive))),
-          Items(*Store.FindRowset(Store.CreateRowset(u"Item", u"ITEM", TextStructure, rmActive))),
-          Links(static_cast<TNERowset_Link&>(
-              *Store.FindRowset(Store.CreateLinkRowset(u"Links", u"group", Order, Kind, rmActive, u"x", u"item"))))
-    {
-        for (int id = 0; id < 3; ++id) {
-            Groups.InsertRow({});
-            Items.InsertRow({});
-        }
-    }
-    std::int32_t Link(int Group, int Item)
-    {
-        return Links.InsertRow(JoinItems({QString::number(Group), QString::number(Item)}));
-    }
-
-    TNEStore Store;
-    TNERowset& Groups;
-    TNERowset& Items;
-    TNERowset_Link& Links;
-};
-
 TEST(Store, RowsetIDsCountAcrossStoresAndRestartWhenTheOnlyStoreIsCleared)
 {
     TNEStore store;
@@ -78,7 +51,7 @@ TEST(Store, CreateLinkRowsetNamesItsColumnsAfterTargetAndSource)
 {
     TLinked data(loRanked, lkUnique);
     TNERowset_Link& links = data.Links;
-    EXPECT_EQ(links.Name(), "GROUPITEM_X");
+    EXPECT_EQ(links.Name(), "GROUPITEM_L");
     EXPECT_EQ(links.Kind(), rkLink);
     EXPECT_EQ(links.GetStructure(), Structure({{"Group id", "TARGET_GROUP_ID", "REF", "GROUP"},
                                                {"Item id", "SOURCE_ITEM_ID", "REF", "ITEM"}}));
@@ -108,7 +81,7 @@ TEST(Store, OnlyUniqueLinkRowsetsAskingForRanksAreRanked)
     for (const auto& test : cases) {
         TLinked data(test.Order, test.Kind);
         EXPECT_EQ(data.Links.EffectiveOrder(), test.Effective);
-        TNERow& link = *data.Links.FindRow(data.Link(0, 0));
+        TNERow& link = data.Link(0, 0);
         link.SetRank(3);
         EXPECT_EQ(link.Rank(), test.Effective == loRanked ? 3 : 0);
         EXPECT_EQ(data.Items.FindRow(0)->Rank(), 0);
@@ -202,7 +175,7 @@ TEST(Store, ChangeCountMovesWithEveryAnnouncedChangeOnly)
     row.SetString(0, u"  edited ");
     row.Post();
     EXPECT_FALSE(moved()) << "post of the same text";
-    TNERow& link = *data.Links.FindRow(data.Link(0, 0));
+    TNERow& link = data.Link(0, 0);
     EXPECT_TRUE(moved()) << "link insert";
     link.SetRank(2);
     EXPECT_TRUE(moved()) << "rank change";

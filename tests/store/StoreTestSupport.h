@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <gtest/gtest.h>
+#include <map>
 #include <vector>
 
 // One column descriptor from its items.
@@ -33,6 +34,47 @@ inline QString LoginStructure()
                       {"Password", "PASSWORD", "STR", "64"},
                       {"Note", "NOTE", "STR", "2048", "1"}});
 }
+
+inline const QString TextStructure = Structure({{"Text", "TEXT", "STR"}});
+
+// Groups (targets) and items (sources) joined by a link rowset, with five rows each.
+struct TLinked
+{
+    TLinked(TNELinkOrder Order, TNELinkKind Kind)
+        : Groups(*Store.FindRowset(Store.CreateRowset(u"Group", u"GROUP", TextStructure, rmActive))),
+          Items(*Store.FindRowset(Store.CreateRowset(u"Item", u"ITEM", TextStructure, rmActive))),
+          Links(static_cast<TNERowset_Link&>(
+              *Store.FindRowset(Store.CreateLinkRowset(u"Links", u"group", Order, Kind, rmActive, u" l ", u"item"))))
+    {
+        for (int id = 0; id < 5; ++id) {
+            Groups.InsertRow({});
+            Items.InsertRow({});
+        }
+    }
+    TNERow* Item(std::int32_t ID) { return Items.FindRow(ID); }
+    TNERow& Link(int Group, int Item, std::int32_t Rank = 0)
+    {
+        TNERow& link = *Links.FindRow(Links.InsertRow(JoinItems({QString::number(Group), QString::number(Item)})));
+        static_cast<TNERow_Link&>(link).LoadRank(Rank);
+        return link;
+    }
+    // Source ID -> link rank of the group's link rows.
+    std::map<std::int32_t, std::int32_t> LinksOf(std::int32_t Group)
+    {
+        std::map<std::int32_t, std::int32_t> links;
+        TNERowIterator rows(Links);
+        for (rows.First(); !rows.IsDone(); rows.Next()) {
+            if (rows.Current()->GetReferenceID(0) == Group)
+                links[rows.Current()->GetReferenceID(1)] = rows.Current()->Rank();
+        }
+        return links;
+    }
+
+    TNEStore Store;
+    TNERowset& Groups;
+    TNERowset& Items;
+    TNERowset_Link& Links;
+};
 
 // Pins the locale before the first comparison builds the collator, so ordering and separators are the same on
 // every machine.
