@@ -61,14 +61,20 @@ TNERow::~TNERow()
 
 TNEValuePair& TNERow::Pair(int Column, TNEColumnKind Kind)
 {
-    if (Rowset_.Columns(Column).Kind() != Kind)
-        throw ENETypeMismatchErr();
+    CheckKind(Column, Kind);
     return Values_[std::size_t(Column)];
 }
 
 const TNEValuePair& TNERow::Pair(int Column, TNEColumnKind Kind) const
 {
-    return const_cast<TNERow*>(this)->Pair(Column, Kind);
+    CheckKind(Column, Kind);
+    return Values_[std::size_t(Column)];
+}
+
+void TNERow::CheckKind(int Column, TNEColumnKind Kind) const
+{
+    if (Rowset_.Columns(Column).Kind() != Kind)
+        throw ENETypeMismatchErr();
 }
 
 QString TNERow::GetString(int Column) const

@@ -76,8 +76,10 @@ protected:
 private:
     friend class TNERowset;
 
+    // The value pair of a column of the given kind; Type mismatch error for the other kind.
     TNEValuePair& Pair(int Column, TNEColumnKind Kind);
     const TNEValuePair& Pair(int Column, TNEColumnKind Kind) const;
+    void CheckKind(int Column, TNEColumnKind Kind) const;
     // The row a reference of this row's column points at, null when there is none.
     TNERow* TargetOf(int Column, std::int32_t RowID) const;
     void ReleaseTarget(int Column, std::int32_t RowID);
