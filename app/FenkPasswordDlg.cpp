@@ -40,12 +40,16 @@ QString FittedPath(const QLabel& Label, QString Text)
     return Text;
 }
 
-// Zeros the edit's text where the edit keeps it, then empties the edit, which also drops its undo history.
+// Zeros the edit's text where the edit keeps it, then empties the edit, which also drops its undo history. The
+// edit takes over an empty text with room for its longest entry, so typing grows the text in place instead of
+// leaving shorter copies of it behind in freed memory.
 void BurnEdit(QLineEdit& Edit)
 {
     QString text = Edit.text(); // shares the edit's own storage
     BurnString(text);
-    Edit.clear();
+    QString room;
+    room.reserve(Edit.maxLength());
+    Edit.setText(room);
 }
 
 } // namespace
@@ -100,13 +104,14 @@ void TPasswordDlg::Execute()
 {
     ApplyMode();
     Accepted_ = false;
-    BurnEdit(*PasswordEdit_);
-    BurnString(Password_);
-    Password_.clear();
-    const auto emptyEdits = qScopeGuard([this] {
+    const auto emptyEdits = [this] {
         BurnEdit(*PasswordEdit_);
         BurnEdit(*VerifyEdit_);
-    });
+    };
+    emptyEdits();
+    BurnString(Password_);
+    Password_.clear();
+    const auto emptyEditsAfterwards = qScopeGuard(emptyEdits);
     Form().SetActiveControl(PasswordEdit_);
     ShowModal();
     if (Accepted_) {

@@ -179,6 +179,21 @@ TEST_F(FenkPasswordDlg, EveryRunStartsAndEndsWithEmptyEditsAndBurnsWhatTheyHeld)
     EXPECT_TRUE(dialog.VerifyEdit()->text().isEmpty());
 }
 
+TEST_F(FenkPasswordDlg, TypingGrowsTheEditsTextInPlace)
+{
+    TPasswordDlg dialog;
+    RunDialog(dialog, true, [](TPasswordDlg& d) {
+        for (QLineEdit* edit : {d.PasswordEdit(), d.VerifyEdit()}) {
+            QTest::keyClick(edit, Qt::Key_A);
+            const QChar* storage = edit->text().constData();
+            QTest::keyClicks(edit, QStringLiteral("bcdefghijklmnopqrstuvwxyz0123456789"));
+            EXPECT_EQ(edit->text().size(), 36);
+            EXPECT_EQ(edit->text().constData(), storage) << "no shorter copy of the text was left behind";
+        }
+        d.CancelButton()->click();
+    });
+}
+
 TEST_F(FenkPasswordDlg, TakingThePasswordLeavesNoneBehind)
 {
     TPasswordDlg dialog;
