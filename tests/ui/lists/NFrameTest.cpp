@@ -55,6 +55,16 @@ TEST_F(NFrame, FormStartsAsABlankSizeableDialogAtTheDefaultGeometry)
     }
 }
 
+TEST_F(NFrame, AFrameOutlivingItsOwnersWindowFreesItsFormOnlyOnce)
+{
+    auto owner = std::make_unique<TNEForm>();
+    TNEBaseFrame frame(owner.get());
+    const QPointer<TNEForm> form(&frame.Form());
+    owner.reset();
+    EXPECT_TRUE(form.isNull()) << "the owner's window took the form down with it";
+    EXPECT_EQ(frame.Owner(), nullptr);
+}
+
 TEST_F(NFrame, FindHostFormWalksFramesFormsControlsAndOwners)
 {
     TNEForm form;
