@@ -12,7 +12,7 @@ CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
 PACKAGES = cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
            libssl-dev clang-format
 
-.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet
+.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots
 
 all: build
 
@@ -64,6 +64,11 @@ fuzz: deps
 glyph-sheet: configure
 	cmake --build $(BUILD) --target GlyphSheet
 	$(CTEST_ENV) $(BUILD)/tools/GlyphSheet $(BUILD)/shots/glyph-sheet.png
+
+# Pictures of the small dialogs, rendered offscreen, in $(BUILD)/shots/.
+dialog-shots: configure
+	cmake --build $(BUILD) --target fenk_dialog_shots
+	$(CTEST_ENV) $(BUILD)/tools/shots/fenk_dialog_shots $(BUILD)/shots
 
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i

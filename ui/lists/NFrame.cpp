@@ -1,0 +1,160 @@
+#include "ui/lists/NFrame.h"
+
+#include "ui/actions/NControl.h"
+#include "ui/platform/NDesktop.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int OkGlyph = 5;
+constexpr int CancelGlyph = 6;
+
+// The start of a span of Length pulled back so that it ends inside the area, but never before the area's start.
+int PullInside(int Start, int Length, int AreaStart, int AreaLength)
+{
+    const int overshoot = Start + Length - (AreaStart + AreaLength);
+    if (overshoot > 0)
+        Start -= overshoot;
+    return std::max(Start, AreaStart);
+}
+
+// The application's style, except that password edits echo U+2022.
+class TBulletStyle final : public QProxyStyle
+{
+public:
+    TBulletStyle() : QProxyStyle(QApplication::style()->name()) {}
+
+    int styleHint(StyleHint Hint, const QStyleOption* Option, const QWidget* Widget,
+                  QStyleHintReturn* ReturnData) const override
+    {
+        if (Hint == SH_LineEdit_PasswordCharacter)
+            return 0x2022;
+        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
+    }
+};
+
+} // namespace
+
+TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(new TNEForm(FindHostForm(Owner)))
+{
+    // A blank dialog window with a close box only, sizeable, at the default place and size.
+    Form_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint);
+    Form_->setWindowTitle(QString());
+    Form_->SetPosition(fpDesigned);
+    Form_->move(DefaultFormLeft(), DefaultFormTop());
+    Form_->resize(DefaultFormWidth(), DefaultFormHeight());
+}
+
+TNEBaseFrame::~TNEBaseFrame()
+{
+    delete Form_.data(); // null when the owner's window already took it down
+}
+
+int TNEBaseFrame::ShowModal()
+{
+    PositionForm(*Form_, Owner_);
+    return Form_->ShowModal();
+}
+
+void TNEBaseFrame::SetSmallDialogStyle(QSize ClientSize)
+{
+    Form_->setFixedSize(ClientSize);
+    Form_->setWindowFlag(Qt::WindowStaysOnTopHint);
+    Form_->SetPosition(fpOwnerCentered);
+}
+
+void TNEBaseFrame::AddOkCancelButtons(std::function<void()> Accept)
+{
+    OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_);
+    OkButton_->setDefault(true);
+    connect(OkButton_, &QPushButton::clicked, this, std::move(Accept));
+    CancelButton_ = CreateGlyphButton(CancelGlyph, QStringLiteral("Cancel"), Form_);
+    connect(CancelButton_, &QPushButton::clicked, Form_, &QDialog::reject);
+    // The dialog itself turns Escape and the close box into reject(); Ctrl+Enter needs the key preview.
+    Form_->SetKeyPreview(true);
+    Form_->OnKeyDown = TNEMethod<void(TNEShortCut&)>(this, &TNEBaseFrame::FormKeyDown);
+    PlaceOkCancelButtons();
+}
+
+void TNEBaseFrame::PlaceOkCancelButtons()
+{
+    const int top = Form_->height() - 34;
+    OkButton_->move(Form_->width() - 204, top);
+    CancelButton_->move(Form_->width() - 102, top);
+}
+
+void TNEBaseFrame::FormKeyDown(TNEShortCut& Key)
+{
+    if (Key != ShortCut(vkEnter, scCtrl) || !OkButton_->isEnabled())
+        return;
+    Key = 0;
+    OkButton_->click();
+}
+
+TNEForm* FindHostForm(QObject* Component)
+{
+    // A widget's parent is its parent widget, so widgets and other objects walk up the same way.
+    for (QObject* link = Component; link; link = link->parent()) {
+        if (auto* frame = qobject_cast<TNEBaseFrame*>(link))
+            return &frame->Form();
+        if (auto* form = qobject_cast<TNEForm*>(link))
+            return form;
+    }
+    return nullptr;
+}
+
+void PositionForm(QWidget& Form, QObject* Reference)
+{
+    TNEForm* target = FindHostForm(&Form);
+    if (!target || target->Position() != fpDesigned)
+        return;
+    const TNEForm* host = FindHostForm(Reference);
+    if (!host) {
+        target->move(DefaultFormLeft(), DefaultFormTop());
+        return;
+    }
+    const QPoint corner = host->mapToGlobal(host->contentsRect().topLeft());
+    const QRect work = ScreenMetrics().WorkArea();
+    const QSize size = target->frameGeometry().size();
+    target->move(PullInside(corner.x(), size.width(), work.left(), work.width()),
+                 PullInside(corner.y(), size.height(), work.top(), work.height()));
+}
+
+void SetBulletEcho(QLineEdit& Edit)
+{
+    auto* style = new TBulletStyle;
+    style->setParent(&Edit); // the edit keeps only a guarded pointer to its style
+    Edit.setStyle(style);
+    Edit.setEchoMode(QLineEdit::Password);
+}
+
+TNEPromptText::TNEPromptText(QObject* Owner) : TNEBaseFrame(Owner)
+{
+    constexpr int EditWidth = 350;
+    SetSmallDialogStyle(QSize(EditWidth + 16, 71));
+    Edit_ = new TNEOpaqueEdit(&Form());
+    Edit_->setGeometry(8, 8, EditWidth, 21);
+    AddOkCancelButtons([this] {
+        Accepted_ = true;
+        Form().accept();
+    });
+}
+
+bool TNEPromptText::Execute(QString& Text)
+{
+    Form().setWindowTitle(Caption);
+    Accepted_ = false;
+    Edit_->setText(Text);
+    Form().SetActiveControl(Edit_);
+    ShowModal();
+    if (Accepted_)
+        Text = Edit_->text();
+    return Accepted_;
+}
