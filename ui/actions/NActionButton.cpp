@@ -6,8 +6,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -27,6 +25,23 @@ QString ButtonHint(const TNEActionRec& Action)
     if (Action.ShortCut != 0)
         hint += QStringLiteral(" (%1)").arg(ShortCutToText(Action.ShortCut));
     return hint;
+}
+
+// The classic focus rectangle: every other pixel of the edge inverted, so it shows on any face and leaves the
+// face's colours alone (the style's own focus frame tints the whole button).
+void DrawFocusFrame(QPainter& Canvas, const QRect& Area)
+{
+    Canvas.save();
+    Canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
+    for (int x = Area.left(); x <= Area.right(); x += 2) {
+        Canvas.fillRect(x, Area.top(), 1, 1, Qt::black);
+        Canvas.fillRect(x, Area.bottom(), 1, 1, Qt::black);
+    }
+    for (int y = Area.top() + 2; y < Area.bottom(); y += 2) {
+        Canvas.fillRect(Area.left(), y, 1, 1, Qt::black);
+        Canvas.fillRect(Area.right(), y, 1, 1, Qt::black);
+    }
+    Canvas.restore();
 }
 
 // The height of a column of Count buttons.
@@ -120,14 +135,8 @@ void TNEActionButton::paintEvent(QPaintEvent*)
         canvas.drawText(QRect(CaptionLeft, CaptionTop, width() - CaptionLeft, height() - CaptionTop),
                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | mnemonic, Caption_);
     }
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect();
-        option.state |= QStyle::State_KeyboardFocusChange; // always visible, not only after keyboard use
-        option.backgroundColor = palette().color(backgroundRole());
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &canvas, this);
-    }
+    if (hasFocus())
+        DrawFocusFrame(canvas, rect());
 }
 
 void TNEActionButton::enterEvent(QEnterEvent* Event)
@@ -259,6 +268,7 @@ void TNEActionToolBar::Attach(TNEActionController& Controller)
 TNEActionView::TNEActionView(QWidget* Parent) : QScrollArea(Parent), Content_(new TNEBasePanel)
 {
     setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus); // a click on a button must not hand the focus to the view first
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setTracking(true);

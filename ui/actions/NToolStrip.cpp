@@ -190,7 +190,8 @@ void TNEToolStrip::AddControl(TNEToolStripControl* Control)
     const int left = Controls_.Count() == 0 ? 1 : Controls_.GetItem(Controls_.Count() - 1)->geometry().right() + 1;
     Control->move(left, 1);
     Controls_.Add(Control);
-    Control->show();
+    if (Inner_->isVisible())
+        Control->show(); // on a hidden strip it shows, and is first polished, with the strip
 }
 
 TNEToolStripControl* TNEToolStrip::StripControls(int Index) const
