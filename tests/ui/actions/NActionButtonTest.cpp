@@ -3,6 +3,7 @@
 #include "tests/support/ui/ApplicationFixture.h"
 #include "tests/support/ui/FakeScreen.h"
 #include "tests/support/ui/ModalDriver.h"
+#include "tests/ui/actions/WidgetProbe.h"
 #include "ui/actions/NPixel.h"
 #include "ui/platform/NDesktop.h"
 #include "ui/platform/NForm.h"
@@ -93,11 +94,6 @@ public:
     TNEActionToolBar* ToolBar;
 };
 
-QImage Render(QWidget& Widget)
-{
-    return Widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
 // The glyph as a button shades it onto a face of one colour.
 QImage ShadedGlyph(const QImage& Glyph, const QColor& Face)
 {
@@ -107,28 +103,11 @@ QImage ShadedGlyph(const QImage& Glyph, const QColor& Face)
     return expected.convertToFormat(QImage::Format_RGB32);
 }
 
-bool Contains(const QImage& Image, const QRect& Area, const QColor& Color)
-{
-    for (int y = Area.top(); y <= Area.bottom(); ++y) {
-        for (int x = Area.left(); x <= Area.right(); ++x) {
-            if (Image.pixelColor(x, y) == Color)
-                return true;
-        }
-    }
-    return false;
-}
-
 void PressLeft(QWidget& Widget)
 {
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(8, 8), Widget.mapToGlobal(QPointF(8, 8)), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&Widget, &press);
-}
-
-void Enter(QWidget& Widget)
-{
-    QEnterEvent enter(QPointF(8, 8), QPointF(8, 8), Widget.mapToGlobal(QPointF(8, 8)));
-    QApplication::sendEvent(&Widget, &enter);
 }
 
 } // namespace
@@ -296,8 +275,7 @@ TEST_F(NActionButton, ButtonsTrackTheMouseOnlyWhileEnabled)
     window.ShowActive();
     Enter(window.ViewButton(0));
     EXPECT_TRUE(window.ViewButton(0).Hot());
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&window.ViewButton(0), &leave);
+    Leave(window.ViewButton(0));
     EXPECT_FALSE(window.ViewButton(0).Hot());
     window.Controller.SetActionEnabled(false, window.Handler(1));
     Enter(window.ViewButton(1));

@@ -1,6 +1,7 @@
 #include "ui/actions/NToolStrip.h"
 
 #include "tests/support/ui/ApplicationFixture.h"
+#include "tests/ui/actions/WidgetProbe.h"
 #include "ui/actions/NPixel.h"
 #include "ui/platform/NDesktop.h"
 
@@ -48,17 +49,6 @@ struct TStrip
     TNEToolStripSplitter* Splitter = new TNEToolStripSplitter;
     TNEToolStripButton* Button = new TNEToolStripButton;
 };
-
-QImage Render(QWidget& Widget)
-{
-    return Widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-void Enter(QWidget& Widget)
-{
-    QEnterEvent enter(QPointF(8, 8), QPointF(8, 8), Widget.mapToGlobal(QPointF(8, 8)));
-    QApplication::sendEvent(&Widget, &enter);
-}
 
 } // namespace
 
@@ -213,8 +203,7 @@ TEST_F(NToolStrip, ButtonPaintsItsStatesInTheirColours)
 
     strip.Button->SetDown(true);
     EXPECT_EQ(Render(*strip.Button).pixelColor(1, 1), QColor(249, 250, 251));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(strip.Button, &leave);
+    Leave(*strip.Button);
     const QImage down = Render(*strip.Button);
     EXPECT_EQ(down.pixelColor(0, 0), DownFrame);
     EXPECT_EQ(down.pixelColor(1, 1), QColor(231, 235, 239));
@@ -235,16 +224,7 @@ TEST_F(NToolStrip, ButtonCaptionIsBlackOrGreyBesideTheGlyph)
     strip.AddControl(button);
     strip.show();
     const QRect captionArea(26, 0, button->width() - 26, 26);
-    auto hasColour = [&](const QColor& colour) {
-        const QImage image = Render(*button);
-        for (int y = captionArea.top(); y <= captionArea.bottom(); ++y) {
-            for (int x = captionArea.left(); x <= captionArea.right(); ++x) {
-                if (image.pixelColor(x, y) == colour)
-                    return true;
-            }
-        }
-        return false;
-    };
+    auto hasColour = [&](const QColor& colour) { return Contains(Render(*button), captionArea, colour); };
     EXPECT_TRUE(hasColour(Qt::black));
     button->SetButtonEnabled(false);
     EXPECT_TRUE(hasColour(QColor(128, 128, 128)));
