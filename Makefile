@@ -12,7 +12,7 @@ CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
 PACKAGES = cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
            libssl-dev clang-format
 
-.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots
+.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot
 
 all: build
 
@@ -69,6 +69,11 @@ glyph-sheet: configure
 dialog-shots: configure
 	cmake --build $(BUILD) --target fenk_dialog_shots
 	$(CTEST_ENV) $(BUILD)/tools/shots/fenk_dialog_shots $(BUILD)/shots
+
+# The window of action views, tool bars and tool strips, rendered offscreen for a look at the buttons.
+ui-gallery-shot: configure
+	cmake --build $(BUILD) --target ui-gallery
+	$(CTEST_ENV) $(BUILD)/ui/actions/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery.png
 
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i

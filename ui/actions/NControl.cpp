@@ -33,6 +33,24 @@ std::pair<int, int> DefaultSpan(int Screen, int Minimum)
     return {(Screen - size) / 2, size};
 }
 
+// The accelerator key of a character: its code with "a" to "z" folded to upper case; -1 beyond the 8-bit codes.
+int FoldedKey(QChar Character)
+{
+    const char16_t code = Character.unicode();
+    if (code >= u'a' && code <= u'z')
+        return code - (u'a' - u'A');
+    return code < 256 ? code : -1;
+}
+
+bool TakeFreeKey(QChar Character, TNEAcceleratorKeys& FreeKeys)
+{
+    const int key = FoldedKey(Character);
+    if (key < 0 || !FreeKeys.test(std::size_t(key)))
+        return false;
+    FreeKeys.reset(std::size_t(key));
+    return true;
+}
+
 // An image of the widget's size in its background colour, the start of a buffered paint.
 QImage BackgroundImage(const QWidget& Widget)
 {
@@ -59,6 +77,11 @@ void TNEBasePanel::SetColor(const QColor& Value)
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Value);
     setPalette(colours);
+}
+
+void TNEBasePanel::UseParentColor()
+{
+    setPalette(QPalette()); // a palette that sets no role inherits every role from the parent
 }
 
 TNEOutlinePanel::TNEOutlinePanel(QWidget* Parent) : TNEBasePanel(Parent) {}
@@ -326,4 +349,71 @@ int DefaultFormWidth()
 int DefaultFormHeight()
 {
     return DefaultFormGeometry().Height;
+}
+
+TNEAcceleratorKeys InitAcceleratorKeys()
+{
+    TNEAcceleratorKeys keys;
+    for (char key = '0'; key <= '9'; ++key)
+        keys.set(std::size_t(key));
+    for (char key = 'A'; key <= 'Z'; ++key)
+        keys.set(std::size_t(key));
+    return keys;
+}
+
+QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys)
+{
+    QString result = Caption;
+    bool kept = false;
+    qsizetype i = 0;
+    while (i < result.size()) {
+        if (result[i] != u'&') {
+            ++i;
+        } else if (!kept && i + 1 < result.size() && TakeFreeKey(result[i + 1], FreeKeys)) {
+            kept = true;
+            ++i;
+        } else {
+            result.remove(i, 1); // the next character is examined at the same place
+        }
+    }
+    if (kept)
+        return result;
+    for (i = 0; i < result.size(); ++i) {
+        if (TakeFreeKey(result[i], FreeKeys)) {
+            result.insert(i, u'&');
+            break;
+        }
+    }
+    return result;
+}
+
+TNEShortCut AcceleratorOf(const QString& Caption)
+{
+    const qsizetype marker = Caption.indexOf(u'&');
+    if (marker < 0 || marker + 1 >= Caption.size())
+        return 0;
+    const int key = FoldedKey(Caption[marker + 1]);
+    return key < 0 ? 0 : ShortCut(TNEKeyCode(key), scAlt);
+}
+
+TNEAcceleratorKeys CollectAcceleratorKeys(const QStringList& Captions)
+{
+    TNEAcceleratorKeys keys;
+    for (const QString& caption : Captions) {
+        if (const TNEShortCut accelerator = AcceleratorOf(caption))
+            keys.set(ShortCutKey(accelerator));
+    }
+    return keys;
+}
+
+QString StripHotKey(const QString& Caption)
+{
+    QString result;
+    result.reserve(Caption.size());
+    for (qsizetype i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] == u'&' && ++i == Caption.size())
+            break; // a trailing "&" marks nothing
+        result += Caption[i];
+    }
+    return result;
 }

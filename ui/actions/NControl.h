@@ -1,14 +1,17 @@
 #pragma once
 
 #include "foundation/NException.h"
+#include "ui/platform/NKeys.h"
 
 #include <QColor>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
+#include <bitset>
 #include <vector>
 
 class QAbstractButton;
@@ -28,6 +31,8 @@ public:
 
     QColor Color() const;
     void SetColor(const QColor& Value);
+    // Drops the panel's own colour so that it shows its parent's colour, wherever it is placed.
+    void UseParentColor();
 };
 
 enum TNEOutlineSide
@@ -105,6 +110,7 @@ public:
     void Replace(int Index, const QImage& Image, const QColor& MaskColor);
     // The image at Index with transparency (ARGB32).
     const QImage& Image(int Index) const { return Images_.at(Index); }
+    void RemoveLast() { Images_.pop_back(); }
     void Clear() { Images_.clear(); }
 
 private:
@@ -185,3 +191,21 @@ int DefaultFormLeft();
 int DefaultFormTop();
 int DefaultFormWidth();
 int DefaultFormHeight();
+
+// A set of 8-bit key codes: the accelerator letters a window's captions may still take, or those they took.
+using TNEAcceleratorKeys = std::bitset<256>;
+
+// The accelerator alphabet: the key codes of "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ".
+TNEAcceleratorKeys InitAcceleratorKeys();
+// The caption with exactly one "&", before the first character whose letter is still free (its own first "&"
+// when that letter is free), every other "&" removed; no "&" at all when no letter is free. The letter taken
+// leaves FreeKeys. Letters compare by upper case, folding only "a" to "z".
+QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys);
+// Alt plus the key of the character after the first "&" ("a" to "z" folded to upper case); an "&" at the end does
+// not count, and neither does a character beyond the 8-bit codes. 0 when there is none. Unlike the platform's
+// AcceleratorShortCut, "&&" is no literal here: the second "&" is the accelerator character.
+TNEShortCut AcceleratorOf(const QString& Caption);
+// The key codes of AcceleratorOf of every caption that has one.
+TNEAcceleratorKeys CollectAcceleratorKeys(const QStringList& Captions);
+// The caption as shown without its accelerator: every "&" marking a character goes, "&&" becomes "&".
+QString StripHotKey(const QString& Caption);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QApplication>
+#include <QColor>
+#include <QEnterEvent>
+#include <QImage>
+#include <QWidget>
+
+// What the button tests do to widgets: render them as they paint, and move the mouse onto them.
+
+inline QImage Render(QWidget& Widget)
+{
+    return Widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+inline bool Contains(const QImage& Image, const QRect& Area, const QColor& Color)
+{
+    for (int y = Area.top(); y <= Area.bottom(); ++y) {
+        for (int x = Area.left(); x <= Area.right(); ++x) {
+            if (Image.pixelColor(x, y) == Color)
+                return true;
+        }
+    }
+    return false;
+}
+
+inline void Enter(QWidget& Widget)
+{
+    QEnterEvent enter(QPointF(8, 8), QPointF(8, 8), Widget.mapToGlobal(QPointF(8, 8)));
+    QApplication::sendEvent(&Widget, &enter);
+}
+
+inline void Leave(QWidget& Widget)
+{
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&Widget, &leave);
+}
