@@ -175,6 +175,11 @@ std::optional<QString> TCliArguments::Value(const QString& Option) const
     return *found;
 }
 
+bool IsCommand(const QString& Name)
+{
+    return FindCommand(Name) != nullptr;
+}
+
 QString ToolHelp()
 {
     QString help = QStringLiteral("Usage: fenk-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"

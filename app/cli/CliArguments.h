@@ -38,6 +38,7 @@ private:
     QHash<QString, QString> Options_;
 };
 
+bool IsCommand(const QString& Name);
 // The tool's usage: every command with a line on what it does.
 QString ToolHelp();
 // A command's usage, arguments and options; the tool's usage for an unknown or empty command.

@@ -52,8 +52,9 @@ TCliLoginTable::TCliLoginTable(TNERowset& Rowset)
 std::vector<TCliLogin> TCliLoginTable::All() const
 {
     std::vector<TCliLogin> logins;
-    for (TNERowIterator rows(Rowset_); TNERow* row = rows.Current(); rows.Next())
-        logins.push_back(Read(*row));
+    TNERowIterator rows(Rowset_);
+    for (rows.First(); !rows.IsDone(); rows.Next())
+        logins.push_back(Read(*rows.Current()));
     return logins;
 }
 
@@ -137,8 +138,9 @@ TCliLogin TCliLoginTable::Read(const TNERow& Row) const
 std::vector<TNERow*> TCliLoginTable::SortedRows() const
 {
     std::vector<TNERow*> rows;
-    for (TNERowIterator iterator(Rowset_); TNERow* row = iterator.Current(); iterator.Next())
-        rows.push_back(row);
+    TNERowIterator iterator(Rowset_);
+    for (iterator.First(); !iterator.IsDone(); iterator.Next())
+        rows.push_back(iterator.Current());
     // By site name under the user's locale; rows with equal site names keep the row store's order.
     std::ranges::sort(rows, [this](const TNERow* Left, const TNERow* Right) {
         const int bySite = CompareField(Left, Right, SiteColumn_);

@@ -2,12 +2,9 @@
 
 #include "foundation/NCrypt.h"
 
-#include <QTextStream>
-
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <termios.h>
 #include <unistd.h>
 
@@ -60,13 +57,6 @@ private:
     std::array<struct sigaction, RestoringSignals.size()> PreviousActions_{};
 };
 
-void WritePrompt(const QString& Prompt)
-{
-    const QByteArray text = Prompt.toUtf8();
-    std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
-    std::fflush(stderr);
-}
-
 class TTerminalPasswords : public TCliPasswordSource
 {
 public:
@@ -78,7 +68,7 @@ public:
 
     TCliSecret Read(const QString& Prompt) override
     {
-        WritePrompt(Prompt);
+        PrintError(Prompt);
         TEchoOff echoOff;
         std::optional<TCliSecret> line = ReadSecretLine(STDIN_FILENO);
         if (!line)
@@ -148,6 +138,30 @@ std::optional<TCliSecret> ReadSecretLine(int FileDescriptor)
     if (isLineEnded && line.Bytes().endsWith('\r'))
         line.Bytes().chop(1);
     return TCliSecret(QString::fromUtf8(line.Bytes()));
+}
+
+void WriteAll(int FileDescriptor, QByteArrayView Bytes)
+{
+    qsizetype written = 0;
+    while (written < Bytes.size()) {
+        const ssize_t count = ::write(FileDescriptor, Bytes.data() + written, std::size_t(Bytes.size() - written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            throw ENESystemErr::FromErrno();
+        written += count;
+    }
+}
+
+void PrintOut(const QString& Text)
+{
+    const TNESecureBytes bytes(Text.toUtf8());
+    WriteAll(STDOUT_FILENO, bytes.Bytes());
+}
+
+void PrintError(const QString& Text)
+{
+    WriteAll(STDERR_FILENO, Text.toUtf8());
 }
 
 std::unique_ptr<TCliPasswordSource> MakePasswordSource(bool PasswordsOnStdin)

@@ -3,10 +3,12 @@
 #include "app/cli/CliArguments.h"
 #include "foundation/NException.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 // The user gave no password where one was needed, or typed an empty master password.
 NE_DECLARE_ERROR(ECliCancelErr, ENEException, "Cancelled");
@@ -29,6 +31,8 @@ public:
 
     const QString& Text() const { return Text_; }
     bool IsEmpty() const { return Text_.isEmpty(); }
+    // Hands the text over whole; the receiver must zero it.
+    QString Take() { return std::exchange(Text_, QString()); }
 
 private:
     QString Text_;
@@ -51,6 +55,12 @@ public:
 // The source a run uses: standard input's lines when promised, else the terminal. Without a terminal and without
 // the promise raises ECliNoTerminalErr before anything else happens.
 std::unique_ptr<TCliPasswordSource> MakePasswordSource(bool PasswordsOnStdin);
+
+// Writes all of Bytes to a file descriptor without a buffer of its own, so printed secrets leave no copies.
+void WriteAll(int FileDescriptor, QByteArrayView Bytes);
+// Prints a text to standard output or standard error as UTF-8.
+void PrintOut(const QString& Text);
+void PrintError(const QString& Text);
 
 // The master password of FileName; a new one is asked twice and both must be identical. An empty one is a cancel.
 TCliSecret AskMasterPassword(TCliPasswordSource& Source, const QString& FileName, bool IsNew);
