@@ -68,8 +68,9 @@ public:
 
     TCliSecret Read(const QString& Prompt) override
     {
-        PrintError(Prompt);
+        // Echo goes off before the prompt shows, so nothing typed in answer to it can appear.
         TEchoOff echoOff;
+        PrintError(Prompt);
         std::optional<TCliSecret> line = ReadSecretLine(STDIN_FILENO);
         if (!line)
             throw ECliCancelErr();

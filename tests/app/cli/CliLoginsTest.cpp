@@ -1,5 +1,7 @@
 #include "app/cli/CliLogins.h"
 
+#include "app/FenkDocument.h"
+
 #include <gtest/gtest.h>
 
 TEST(CliLogins, MasksOneBulletPerCharacter)
@@ -70,4 +72,39 @@ TEST(CliLogins, ShowsOneLoginInFull)
               u"Password:   semi;colon=equals\n"
               u"Note:       line one\n"
               u"            line two\n");
+}
+
+TEST(CliLoginTable, SortsBySiteNameThenAsTheRowStoreOrdersRows)
+{
+    TFenkDocument document{TFenkPasswordPrompt()};
+    TCliLoginTable table(*document.LoginRowset());
+    QStringList notices;
+    for (const char* site : {"mail", "bank", "mail", "ad"})
+        table.Add({-1, QString::fromLatin1(site), u"user"_qs, u"pw"_qs, u""_qs}, notices);
+    // Equal site names, login names and values fall back to the time stamps and IDs: ID 0 before ID 2.
+    std::vector<std::int32_t> order;
+    for (const TCliLogin& login : table.Sorted())
+        order.push_back(login.ID);
+    EXPECT_EQ(order, (std::vector<std::int32_t>{3, 1, 0, 2}));
+    EXPECT_TRUE(notices.isEmpty());
+    EXPECT_EQ(table.Find(u"MAI").size(), 2u);
+}
+
+TEST(CliLoginTable, ChangesOnlyTheGivenFieldsAndNamesWhatDidNotFit)
+{
+    TFenkDocument document{TFenkPasswordPrompt()};
+    TCliLoginTable table(*document.LoginRowset());
+    QStringList notices;
+    const std::int32_t id = table.Add({-1, u"site"_qs, u"login"_qs, u"secret"_qs, u"note"_qs}, notices);
+    table.Change(id, {std::nullopt, QString(65, u'l'), std::nullopt, u"\tnew note "_qs}, notices);
+    const TCliLogin changed = table.Get(id);
+    EXPECT_EQ(changed.Site, u"site");
+    EXPECT_EQ(changed.Login, QString(64, u'l'));
+    EXPECT_EQ(changed.Password, u"secret");
+    EXPECT_EQ(changed.Note, u"new note");
+    EXPECT_EQ(notices, (QStringList{u"Login name clipped to 64 characters"_qs,
+                                    u"Note kept without the blanks and control characters at its ends"_qs}));
+    table.Remove(id);
+    EXPECT_THROW(table.Get(id), ECliNoSuchLoginErr);
+    EXPECT_THROW(table.Remove(id), ECliNoSuchLoginErr);
 }
