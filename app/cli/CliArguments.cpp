@@ -61,7 +61,8 @@ constexpr TCommandSpec Commands[] = {
     {u"remove", FileAndId, NoOptions, u"Remove a login"},
     {u"passwd", FileOnly, NoOptions, u"Change the master password"},
     {u"export", FileOnly, ExportOptions, u"Print every login, passwords in plain text"},
-    {u"import", FileAndInput, ImportOptions, u"Add the logins of an exported file (header line required)"},
+    {u"import", FileAndInput, ImportOptions,
+     u"Add the logins of an exported file as new logins (CSV needs its header line)"},
 };
 
 const TCommandSpec* FindCommand(QStringView Name)

@@ -16,6 +16,9 @@
 
 namespace {
 
+// A command that cannot do what it was asked; the message says why.
+NE_DECLARE_ERROR(ECliCommandErr, ENEException, "The command failed");
+
 // Prints the messages of the vault core on standard error; the tool never has a question worth a yes.
 class TCliPresenter : public TNEPromptPresenter
 {
@@ -78,13 +81,17 @@ public:
 private:
     QString AskMasterPasswordOf(const QString&, bool IsNew, const QString& FileName)
     {
+        if (!AskedAhead_.IsEmpty())
+            return AskedAhead_.Take();
         return AskMasterPassword(*Passwords_, FileName, IsNew).Take();
     }
 
     void Create()
     {
         if (FileExists(FileName_) || FolderExists(FileName_))
-            throw ENEException(QStringLiteral("The file already exists: %1").arg(FileName_));
+            throw ECliCommandErr(QStringLiteral("The file already exists: %1").arg(FileName_));
+        // Asked before the empty file exists, so an interrupt while the user types leaves no file behind.
+        AskedAhead_ = AskMasterPassword(*Passwords_, FileName_, true);
         RequireLoaded(Document_.NewFile(FileName_));
         // The empty file made to be unlocked would open with any password: it gets its enciphered content now or
         // goes away.
@@ -110,7 +117,7 @@ private:
         Open();
         const std::vector<TCliLogin> found = Logins().Find(text);
         if (found.empty())
-            throw ENEException(QStringLiteral("No login matches \"%1\"").arg(text));
+            throw ECliCommandErr(QStringLiteral("No login matches \"%1\"").arg(text));
         PrintOut(FormatLoginList(found, Arguments_.Has(QStringLiteral("show-passwords"))));
     }
 
@@ -217,7 +224,7 @@ private:
     void Open()
     {
         if (!FileExists(FileName_))
-            throw ENEException(QStringLiteral("File not found: %1").arg(FileName_));
+            throw ECliCommandErr(QStringLiteral("File not found: %1").arg(FileName_));
         RequireLoaded(Document_.LoadFromFile(FileName_, false));
     }
 
@@ -242,9 +249,9 @@ private:
         try {
             isSaved = Document_.SaveFile();
         } catch (const ENEFileLockedErr& error) {
-            throw ENEException(QStringLiteral("File lock error: ") + error.Message());
+            throw ECliCommandErr(QStringLiteral("File lock error: ") + error.Message());
         } catch (const ENESystemErr& error) {
-            throw ENEException(QStringLiteral("File save error: ") + error.Message());
+            throw ECliCommandErr(QStringLiteral("File save error: ") + error.Message());
         }
         if (!isSaved)
             throw ENEAbort();
@@ -255,6 +262,8 @@ private:
     const TCliArguments& Arguments_;
     const QString FileName_;
     std::unique_ptr<TCliPasswordSource> Passwords_;
+    // A master password read before the document asks for it.
+    TCliSecret AskedAhead_;
     TFenkDocument Document_;
 };
 
@@ -281,6 +290,9 @@ int RunCli(const QStringList& Arguments)
         return esFailure;
     } catch (const ENEException& error) {
         PrintError(error.Message() + QLatin1Char('\n'));
+        return esFailure;
+    } catch (const std::exception& error) {
+        PrintError(QString::fromLocal8Bit(error.what()) + QLatin1Char('\n'));
         return esFailure;
     }
 }

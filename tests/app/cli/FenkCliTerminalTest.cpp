@@ -115,22 +115,27 @@ TEST(FenkCliTerminal, AsksWithoutEchoAndRestoresEcho)
     EXPECT_TRUE(run.IsEchoOn());
 }
 
-TEST(FenkCliTerminal, RestoresEchoWhenInterrupted)
+TEST(FenkCliTerminal, RestoresEchoAndLeavesTheFilesAsTheyWereWhenInterrupted)
 {
     TTemporaryFolder folder;
-    const QString vault =
-        folder.WriteFile(QStringLiteral("vault-a.fkx"), ReadTestData(QStringLiteral("vectors/vault-a.fkx")));
-    TTerminalRun run({QStringLiteral("remove"), vault, QStringLiteral("0")});
-    run.ReadUntil("Master password of ");
-    EXPECT_FALSE(run.IsEchoOn());
-    // Ctrl+C halfway through the password.
-    run.Type("fenk-");
-    run.Type("\x03");
-    const int status = run.Wait();
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
-    EXPECT_TRUE(run.IsEchoOn());
-    EXPECT_EQ(ReadTestData(QStringLiteral("vectors/vault-a.fkx")), [&] {
-        QFile file(vault);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }());
+    const QByteArray original = ReadTestData(QStringLiteral("vectors/vault-a.fkx"));
+    const QString vault = folder.WriteFile(QStringLiteral("vault-a.fkx"), original);
+    const QString created = folder.FilePath(QStringLiteral("new.fkx"));
+    const QStringList commands[] = {
+        {QStringLiteral("remove"), vault, QStringLiteral("0")},
+        {QStringLiteral("create"), created},
+    };
+    for (const QStringList& command : commands) {
+        TTerminalRun run(command);
+        run.ReadUntil("aster password of ");
+        EXPECT_FALSE(run.IsEchoOn());
+        // Ctrl+C halfway through the password.
+        run.Type("fenk-\x03");
+        const int status = run.Wait();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << command.first().toStdString();
+        EXPECT_TRUE(run.IsEchoOn()) << command.first().toStdString();
+    }
+    QFile file(vault);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == original);
+    EXPECT_FALSE(QFile::exists(created));
 }
