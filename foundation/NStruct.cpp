@@ -74,10 +74,17 @@ QString DecodeEscapes(QStringView Text, QChar Escape, int Digits)
     return result;
 }
 
+// The escape and at least Digits upper-case hexadecimal digits, written straight into Result: the code may be a
+// character of a password, so no temporary text holds it.
 void AppendEscape(QString& Result, QChar Escape, char16_t Code, int Digits)
 {
+    static constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
+    int shown = Digits;
+    while (shown < 4 && (Code >> (4 * shown)) != 0)
+        ++shown;
     Result.append(Escape);
-    Result.append(QString::number(Code, 16).rightJustified(Digits, u'0').toUpper());
+    for (int digit = shown - 1; digit >= 0; --digit)
+        Result.append(QChar(HexDigits[(Code >> (4 * digit)) & 0xF]));
 }
 
 bool IsItemCharacter(QChar Character)
@@ -309,10 +316,16 @@ QString Trim(QStringView Text)
     return Text.sliced(begin, end - begin).toString();
 }
 
+// Sized once: the text may be a password, and a growing result would leave partial copies in freed memory.
 QString EncodeItem(QStringView Text)
 {
+    qsizetype encodedSize = Text.size();
+    for (const QChar character : Text) {
+        if (!IsItemCharacter(character))
+            encodedSize += 4;
+    }
     QString result;
-    result.reserve(Text.size());
+    result.reserve(encodedSize);
     for (const QChar character : Text) {
         if (IsItemCharacter(character))
             result.append(character);

@@ -1,0 +1,278 @@
+#include "app/FenkDocument.h"
+
+#include "app/FenkFormat.h"
+#include "foundation/NFile.h"
+#include "foundation/NLog.h"
+#include "foundation/NStruct.h"
+#include "store/NStoreMerger.h"
+#include "store/NStoreStreamer.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace {
+
+const QString UnlockCaption = QStringLiteral("Unlock File");
+const QString ChangePasswordCaption = QStringLiteral("Change Master Password");
+const QString FileSaveError = QStringLiteral("File save error");
+const QString FileLoadError = QStringLiteral("File load error: ");
+
+// Site name, login name, password and a multi-line note, each column as caption, name, kind, maximum length and,
+// for the note, the multi-line flag.
+QString LoginStructure()
+{
+    return JoinItems({JoinItems({QStringLiteral("Site name"), QStringLiteral("SITE_NAME"), QStringLiteral("STR"),
+                                 QStringLiteral("260")}),
+                      JoinItems({QStringLiteral("Login name"), QStringLiteral("LOGIN_NAME"), QStringLiteral("STR"),
+                                 QStringLiteral("64")}),
+                      JoinItems({QStringLiteral("Password"), QStringLiteral("PASSWORD"), QStringLiteral("STR"),
+                                 QStringLiteral("64")}),
+                      JoinItems({QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("STR"),
+                                 QStringLiteral("2048"), QStringLiteral("1")})});
+}
+
+// A master password handed over by the prompt, zeroed when it goes out of scope.
+class TPromptedPassword
+{
+public:
+    TPromptedPassword(const TFenkPasswordPrompt& Prompt, const QString& Caption, bool IsNew, const QString& FileName)
+    {
+        if (Prompt)
+            Text_ = Prompt(Caption, IsNew, FileName);
+    }
+    ~TPromptedPassword() { BurnString(Text_); }
+    TPromptedPassword(const TPromptedPassword&) = delete;
+    TPromptedPassword& operator=(const TPromptedPassword&) = delete;
+
+    // An empty answer is the user's cancel.
+    bool IsCancel() const { return Text_.isEmpty(); }
+    QString& Text() { return Text_; }
+
+private:
+    QString Text_;
+};
+
+// The header and payload of a vault file, or nothing after a warning telling why it cannot be read.
+std::optional<TFenkFileContent> ReadVaultWithWarnings(const QString& FileName)
+{
+    try {
+        return ReadVaultFile(FileName);
+    } catch (const ENEFileLockedErr& error) {
+        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
+    } catch (const ENESystemErr& error) {
+        ShowWarning(FileLoadError + error.Message());
+    } catch (const ENEFileTypeErr& error) {
+        ShowWarning(error.Message());
+    } catch (const ENEFileVersionErr& error) {
+        ShowWarning(error.Message());
+    }
+    return std::nullopt;
+}
+
+// Creates FileName empty, readable and writable by its owner only; false when it cannot be created.
+bool CreateEmptyFile(const QString& FileName)
+{
+    QFile file(FileName);
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void RemoveIfEmpty(const QString& FileName)
+{
+    if (FileExists(FileName) && QFileInfo(FileName).size() == 0)
+        QFile::remove(FileName);
+}
+
+} // namespace
+
+TFenkDocument::TFenkDocument(TFenkPasswordPrompt AskPassword) : AskPassword_(AskPassword)
+{
+    BuildSchema();
+}
+
+void TFenkDocument::BuildSchema()
+{
+    Store_.ClearStore();
+    Store_.CreateRowset(u"Login", LoginRowsetName, LoginStructure(), rmActive);
+}
+
+TNERowset* TFenkDocument::LoginRowset()
+{
+    return Store_.FindRowset(Store_.FindRowsetID(LoginRowsetName));
+}
+
+bool TFenkDocument::IsFileOpen() const
+{
+    return FileExists(FileName_) && Store_.RowsetCount() > 0 && Crypt_.HasKey();
+}
+
+TFenkCommandStates TFenkDocument::EnabledCommands()
+{
+    const bool isFileOpen = IsFileOpen();
+    const TNERowset* logins = LoginRowset();
+    const bool hasRows = isFileOpen && logins && logins->RowCount() > 0;
+    TFenkCommandStates states;
+    states.ChangeMasterPassword = isFileOpen;
+    states.CloseFile = isFileOpen;
+    states.SaveFile = isFileOpen && DocumentModified_;
+    states.InsertRow = isFileOpen;
+    states.CopyPassword = hasRows;
+    states.EditRow = hasRows;
+    states.DeleteRow = hasRows;
+    return states;
+}
+
+QString TFenkDocument::Folder() const
+{
+    return FileName_.left(FileName_.lastIndexOf(u'/') + 1);
+}
+
+void TFenkDocument::SetStartFolder(const QString& Folder)
+{
+    if (Crypt_.HasKey())
+        return;
+    FileName_ = Folder.endsWith(u'/') ? Folder : Folder + u'/';
+}
+
+bool TFenkDocument::ConfirmDiscardChanges()
+{
+    return !DocumentModified_ || Confirm(QStringLiteral("Discard changes in current file?"), true, false);
+}
+
+bool TFenkDocument::ConfirmExit()
+{
+    return !DocumentModified_ || Confirm(QStringLiteral("Exit without saving?"), true, false);
+}
+
+TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
+{
+    if (FileExists(FileName)) {
+        if (!Confirm(QStringLiteral("Open existing file?"), true, false))
+            return TFenkLoadResult::Cancelled;
+        return LoadFromFile(FileName, false);
+    }
+    if (!CreateEmptyFile(FileName)) {
+        ShowWarning(FileSaveError);
+        return TFenkLoadResult::Failed;
+    }
+    // A file nobody unlocked holds nothing worth keeping.
+    TFenkLoadResult result = TFenkLoadResult::Failed;
+    const auto removeUnopened = qScopeGuard([&] {
+        if (result != TFenkLoadResult::Loaded)
+            RemoveIfEmpty(FileName);
+    });
+    result = LoadFromFile(FileName, true);
+    return result;
+}
+
+TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
+{
+    if (!FileExists(FileName))
+        return TFenkLoadResult::Missing;
+    const QString fullName = QFileInfo(FileName).absoluteFilePath();
+    std::optional<TFenkFileContent> content = ReadVaultWithWarnings(fullName);
+    if (!content)
+        return TFenkLoadResult::Failed;
+
+    TNECrypt crypt;
+    {
+        TPromptedPassword password(AskPassword_, UnlockCaption, IsNew, fullName);
+        if (password.IsCancel())
+            return TFenkLoadResult::Cancelled;
+        DecipherPayload(*content, password.Text(), crypt);
+    }
+
+    // The file is read into a store of its own, so a bad file or a wrong password never reaches the document.
+    QByteArray& payload = content->Payload.Bytes();
+    const bool isEmptyPayload = payload.isEmpty();
+    TNEStore loaded;
+    try {
+        const auto burnPayload = qScopeGuard([&] { BurnBytes(payload); });
+        QBuffer device(&payload);
+        device.open(QIODevice::ReadOnly);
+        TNEStoreStreamer streamer;
+        streamer.OnProgress = OnProgress;
+        streamer.ReadStore(loaded, device);
+    } catch (const ENEAbort&) {
+        return TFenkLoadResult::Cancelled;
+    } catch (const ENEException& error) {
+        ShowWarning(FileLoadError + error.Message());
+        return TFenkLoadResult::Failed;
+    }
+    // Deciphering under a wrong key leaves no store element to read.
+    if (!isEmptyPayload && loaded.RowsetCount() == 0) {
+        ShowWarning(ENEInvalidPasswordErr().Message());
+        return TFenkLoadResult::Failed;
+    }
+
+    // A merge that failed halfway would leave a partial vault that a save could write over the complete file.
+    try {
+        BuildSchema();
+        TNEStoreMerger().Merge(loaded, Store_);
+    } catch (const ENEException& error) {
+        Close();
+        ShowWarning(FileLoadError + error.Message());
+        return TFenkLoadResult::Failed;
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Crypt_ = std::move(crypt);
+    FileName_ = fullName;
+    DocumentModified_ = false;
+    return TFenkLoadResult::Loaded;
+}
+
+bool TFenkDocument::SaveFile()
+{
+    if (FolderExists(FileName_) || !CanCreateFile(FileName_)) {
+        ShowWarning(FileSaveError);
+        return false;
+    }
+    SaveToFile(FileName_);
+    DocumentModified_ = false;
+    return true;
+}
+
+void TFenkDocument::SaveToFile(const QString& FileName)
+{
+    WriteVaultFile(FileName, Crypt_, [this](QIODevice& Device) {
+        TNEStoreStreamer streamer;
+        streamer.OnProgress = OnProgress;
+        streamer.WriteStore(Store_, Device);
+    });
+}
+
+bool TFenkDocument::CloseFile()
+{
+    if (!ConfirmDiscardChanges())
+        return false;
+    Close();
+    return true;
+}
+
+void TFenkDocument::Close()
+{
+    Crypt_.ClearKey();
+    BuildSchema();
+    FileName_ = Folder();
+    DocumentModified_ = false;
+}
+
+bool TFenkDocument::ChangeMasterPassword()
+{
+    if (!Crypt_.HasKey())
+        return false;
+    TNESecureBytes key;
+    {
+        TPromptedPassword password(AskPassword_, ChangePasswordCaption, true, FileName_);
+        if (password.IsCancel())
+            return false;
+        key = KeyFromPassword(password.Text());
+    }
+    Crypt_.SetKey(key.Bytes().constData(), key.Bytes().size());
+    DocumentModified_ = true;
+    return true;
+}

@@ -1,0 +1,648 @@
+#include "app/FenkDocument.h"
+
+#include "app/FenkFormat.h"
+#include "foundation/NFile.h"
+#include "foundation/NStruct.h"
+#include "tests/support/LockHolder.h"
+#include "tests/support/ScriptedPresenter.h"
+#include "tests/support/TemporaryFolder.h"
+#include "tests/support/TestData.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/file.h>
+#include <vector>
+
+namespace {
+
+const QList<QStringList> TwoLogins = {{"example.com", "alice", "secret 1", "first"},
+                                      {"mail.example.org", "bob", "secret 2", "line one\r\nline two"}};
+
+// Answers the document's password prompts in order, an empty answer (cancel) once the script runs out, and records
+// every question.
+class TPasswordScript
+{
+public:
+    struct Question
+    {
+        QString Caption;
+        bool IsNew;
+        QString FileName;
+    };
+
+    void AnswerNext(const QString& Password) { Answers_.push_back(Password); }
+    TFenkPasswordPrompt Prompt() { return TFenkPasswordPrompt(this, &TPasswordScript::Ask); }
+    const std::vector<Question>& Questions() const { return Questions_; }
+
+private:
+    QString Ask(const QString& Caption, bool IsNew, const QString& FileName)
+    {
+        Questions_.push_back({Caption, IsNew, FileName});
+        if (Answers_.empty())
+            return {};
+        QString answer = Answers_.front();
+        Answers_.pop_front();
+        return answer;
+    }
+
+    std::deque<QString> Answers_;
+    std::vector<Question> Questions_;
+};
+
+// Counts the progress reports and aborts at the report numbered AbortAt (1 for the first).
+class TProgressProbe
+{
+public:
+    explicit TProgressProbe(int AbortAt = 0) : AbortAt_(AbortAt) {}
+    TFenkProgress Handler() { return TFenkProgress(this, &TProgressProbe::Report); }
+    int Reports() const { return Reports_; }
+    std::int32_t LastTotal() const { return LastTotal_; }
+
+private:
+    void Report(std::int32_t, std::int32_t Total, bool& Abort)
+    {
+        LastTotal_ = Total;
+        Abort = ++Reports_ == AbortAt_;
+    }
+
+    int AbortAt_;
+    int Reports_ = 0;
+    std::int32_t LastTotal_ = 0;
+};
+
+void AddLogin(TFenkDocument& Document, const QStringList& Fields)
+{
+    Document.RunRowCommand([&] { Document.LoginRowset()->InsertRow(JoinItems(Fields)); });
+}
+
+// The logins in ascending ID, each as "ID: site|login|password|note".
+QStringList Logins(TFenkDocument& Document)
+{
+    QStringList logins;
+    TNERowIterator rows(*Document.LoginRowset());
+    for (rows.First(); !rows.IsDone(); rows.Next()) {
+        QStringList fields;
+        for (int column = lcSiteName; column <= lcNote; ++column)
+            fields.append(rows.Current()->GetString(column));
+        logins.append(QString::number(rows.Current()->ID()) + QStringLiteral(": ") + fields.join(u'|'));
+    }
+    return logins;
+}
+
+QStringList EnabledNames(const TFenkCommandStates& States)
+{
+    const std::pair<bool, const char*> commands[] = {
+        {States.OpenFile, "Open"},     {States.NewFile, "New"},      {States.ChangeMasterPassword, "Change"},
+        {States.CloseFile, "Close"},   {States.SaveFile, "Save"},    {States.ExitProgram, "Exit"},
+        {States.CopyPassword, "Copy"}, {States.InsertRow, "Insert"}, {States.EditRow, "Edit"},
+        {States.DeleteRow, "Delete"}};
+    QStringList names;
+    for (const auto& [isEnabled, name] : commands)
+        if (isEnabled)
+            names.append(QString::fromLatin1(name));
+    return names;
+}
+
+QByteArray ReadFile(const QString& FileName)
+{
+    QFile file(FileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A vault in a folder of its own, its document, the prompts it answers and the messages it shows.
+struct TVaultSession
+{
+    TTemporaryFolder Folder;
+    TScriptedPresenter Presenter;
+    TPasswordScript Passwords;
+    TFenkDocument Document{Passwords.Prompt()};
+
+    TFenkLoadResult Open(const QString& FileName, const QString& Password)
+    {
+        Passwords.AnswerNext(Password);
+        return Document.LoadFromFile(FileName, false);
+    }
+
+    // A new vault file holding Rows under Password, left open and saved.
+    QString CreateVault(const QString& Name, const QString& Password, const QList<QStringList>& Rows)
+    {
+        const QString fileName = Folder.FilePath(Name);
+        Passwords.AnswerNext(Password);
+        EXPECT_EQ(Document.NewFile(fileName), TFenkLoadResult::Loaded);
+        for (const QStringList& row : Rows)
+            AddLogin(Document, row);
+        EXPECT_TRUE(Document.SaveFile());
+        return fileName;
+    }
+};
+
+// What of the document a failed load must leave alone; the key is compared by a digest of its subkeys.
+struct TDocumentSnapshot
+{
+    explicit TDocumentSnapshot(TFenkDocument& Document)
+        : FileName(Document.FileName()), IsModified(Document.DocumentModified()), Logins(::Logins(Document))
+    {
+        if (const std::uint32_t* subkeys = Document.Crypt().P())
+            KeyDigest = QCryptographicHash::hash(
+                QByteArrayView(reinterpret_cast<const char*>(subkeys), TNECrypt::SubkeyCount * sizeof(std::uint32_t)),
+                QCryptographicHash::Sha256);
+    }
+
+    QString FileName;
+    bool IsModified;
+    QStringList Logins;
+    QByteArray KeyDigest;
+
+    friend bool operator==(const TDocumentSnapshot&, const TDocumentSnapshot&) = default;
+};
+
+// The plain payload of a vault with Document as its XML document, under Password.
+void WriteVaultWithDocument(const QString& FileName, const QByteArray& Document, const QString& Password)
+{
+    TNECrypt crypt;
+    const TNESecureBytes key = KeyFromPassword(Password);
+    crypt.SetKey(key.Bytes().constData(), key.Bytes().size());
+    WriteVaultFile(FileName, crypt, [&](QIODevice& Device) { Device.write(Document); });
+}
+
+// The document of a vector vault with its first row repeated: a file the streamer refuses under the right key.
+QByteArray DocumentWithDuplicateRow()
+{
+    const QByteArray plain = ReadTestData(QStringLiteral("vectors/vault-a.plain"));
+    QByteArray document = plain.mid(plain.indexOf('<'), plain.lastIndexOf('>') - plain.indexOf('<') + 1);
+    const qsizetype rowStart = document.indexOf("    <row ");
+    const qsizetype rowEnd = document.indexOf("\r\n", rowStart) + 2;
+    document.insert(rowStart, document.mid(rowStart, rowEnd - rowStart));
+    return document;
+}
+
+} // namespace
+
+TEST(FenkDocument, StartsWithNoFileAndTheEmptyLoginSchema)
+{
+    TVaultSession session;
+    TFenkDocument& document = session.Document;
+    EXPECT_TRUE(document.FileName().isEmpty());
+    EXPECT_FALSE(document.Crypt().HasKey());
+    EXPECT_FALSE(document.DocumentModified());
+    ASSERT_EQ(document.Store().RowsetCount(), 1);
+    TNERowset& logins = *document.LoginRowset();
+    EXPECT_EQ(logins.Caption(), u"Login");
+    EXPECT_EQ(logins.Mode(), rmActive);
+    EXPECT_EQ(logins.RowCount(), 0);
+
+    const struct
+    {
+        const char* Caption;
+        const char* Name;
+        int Size;
+        bool IsMultiLine;
+    } columns[] = {{"Site name", "SITE_NAME", 260, false},
+                   {"Login name", "LOGIN_NAME", 64, false},
+                   {"Password", "PASSWORD", 64, false},
+                   {"Note", "NOTE", 2048, true}};
+    ASSERT_EQ(logins.ColumnCount(), 4);
+    for (int index = 0; index < 4; ++index) {
+        const TNEColumn& column = logins.Columns(index);
+        EXPECT_EQ(column.Caption(), QString::fromLatin1(columns[index].Caption));
+        EXPECT_EQ(column.Name(), QString::fromLatin1(columns[index].Name));
+        EXPECT_EQ(column.Kind(), ckString);
+        EXPECT_EQ(column.Size(), columns[index].Size);
+        EXPECT_EQ(column.Flag(), columns[index].IsMultiLine);
+    }
+
+    AddLogin(document, TwoLogins[0]);
+    document.BuildSchema();
+    EXPECT_EQ(document.Store().RowsetCount(), 1);
+    EXPECT_EQ(document.LoginRowset()->RowCount(), 0);
+}
+
+TEST(FenkDocument, EnablingRuleFollowsTheDocumentState)
+{
+    const QStringList noFile = {"Open", "New", "Exit"};
+    const QStringList openEmpty = {"Open", "New", "Change", "Close", "Exit", "Insert"};
+    const QStringList openWithRows = {"Open", "New", "Change", "Close", "Exit", "Copy", "Insert", "Edit", "Delete"};
+    const QStringList modifiedWithRows = {"Open", "New",  "Change", "Close", "Save",
+                                          "Exit", "Copy", "Insert", "Edit",  "Delete"};
+    const struct
+    {
+        const char* State;
+        std::function<void(TVaultSession&)> Enter;
+        QStringList Enabled;
+    } cases[] = {
+        {"no file", [](TVaultSession&) {}, noFile},
+        {"open empty vault", [](TVaultSession& s) { s.CreateVault("empty.fkx", "pw", {}); }, openEmpty},
+        {"open vault with rows", [](TVaultSession& s) { s.CreateVault("rows.fkx", "pw", TwoLogins); }, openWithRows},
+        {"unsaved row",
+         [](TVaultSession& s) {
+             s.CreateVault("v.fkx", "pw", {});
+             AddLogin(s.Document, TwoLogins[0]);
+         },
+         modifiedWithRows},
+        {"file deleted while open", [](TVaultSession& s) { QFile::remove(s.CreateVault("gone.fkx", "pw", TwoLogins)); },
+         noFile},
+        {"master password changed",
+         [](TVaultSession& s) {
+             s.CreateVault("change.fkx", "pw", TwoLogins);
+             s.Passwords.AnswerNext("new");
+             s.Document.ChangeMasterPassword();
+         },
+         modifiedWithRows},
+        {"closed",
+         [](TVaultSession& s) {
+             s.CreateVault("closed.fkx", "pw", TwoLogins);
+             s.Document.CloseFile();
+         },
+         noFile},
+    };
+    for (const auto& testCase : cases) {
+        TVaultSession session;
+        testCase.Enter(session);
+        EXPECT_EQ(EnabledNames(session.Document.EnabledCommands()), testCase.Enabled) << testCase.State;
+    }
+}
+
+TEST(FenkDocument, RowCommandsMarkTheDocumentModifiedOnlyWhenTheStoreChanged)
+{
+    const auto firstRow = [](TFenkDocument& d) { return d.LoginRowset()->FindRow(0); };
+    const struct
+    {
+        const char* Command;
+        std::function<void(TFenkDocument&)> Run;
+        bool IsModified;
+    } cases[] = {
+        {"editor cancelled", [](TFenkDocument&) {}, false},
+        {"edit left unposted", [&](TFenkDocument& d) { firstRow(d)->SetString(lcNote, u"draft"); }, false},
+        {"edit posted unchanged",
+         [&](TFenkDocument& d) {
+             firstRow(d)->SetString(lcSiteName, firstRow(d)->GetString(lcSiteName));
+             firstRow(d)->Post();
+         },
+         false},
+        {"insert", [](TFenkDocument& d) { d.LoginRowset()->InsertRow(JoinItems(TwoLogins[1])); }, true},
+        {"edit",
+         [&](TFenkDocument& d) {
+             firstRow(d)->SetString(lcPassword, u"changed");
+             firstRow(d)->Post();
+         },
+         true},
+        {"delete", [](TFenkDocument& d) { d.LoginRowset()->DeleteRow(0); }, true},
+        {"insert, then a failure",
+         [](TFenkDocument& d) {
+             d.LoginRowset()->InsertRow(JoinItems(TwoLogins[1]));
+             throw ENEAbort();
+         },
+         true},
+    };
+    for (const auto& testCase : cases) {
+        TVaultSession session;
+        session.CreateVault("v.fkx", "pw", {TwoLogins[0]});
+        ASSERT_FALSE(session.Document.DocumentModified());
+        try {
+            session.Document.RunRowCommand([&] { testCase.Run(session.Document); });
+        } catch (const ENEAbort&) {
+        }
+        EXPECT_EQ(session.Document.DocumentModified(), testCase.IsModified) << testCase.Command;
+    }
+
+    TVaultSession session;
+    session.CreateVault("v.fkx", "pw", {});
+    AddLogin(session.Document, TwoLogins[0]);
+    session.Document.RunRowCommand([] {});
+    EXPECT_TRUE(session.Document.DocumentModified()) << "a cancelled command keeps earlier changes";
+}
+
+TEST(FenkDocument, AnEditInTheSameMillisecondAsTheLastChangeStillCounts)
+{
+    bool sawSameMillisecond = false;
+    for (int attempt = 0; attempt < 1000 && !sawSameMillisecond; ++attempt) {
+        TVaultSession session;
+        TNERowset& logins = *session.Document.LoginRowset();
+        // A change the document does not track, as the merge of a load makes right before the user's first edit.
+        TNERow& row = *logins.FindRow(logins.InsertRow(JoinItems(TwoLogins[0])));
+        const TNETimeStamp before = session.Document.Store().Modified();
+        session.Document.RunRowCommand([&] {
+            row.SetString(lcPassword, u"changed");
+            row.Post();
+        });
+        sawSameMillisecond = session.Document.Store().Modified() == before;
+        ASSERT_TRUE(session.Document.DocumentModified());
+    }
+    EXPECT_TRUE(sawSameMillisecond);
+}
+
+TEST(FenkDocument, FailedLoadsLeaveTheOpenVaultAsItWas)
+{
+    const QString fileLocked = QStringLiteral("File lock error: ") + ENEFileLockedErr().Message();
+    const struct
+    {
+        const char* Situation;
+        std::function<QString(TVaultSession&)> MakeFile;
+        bool IsLockedByAnotherProcess;
+        std::optional<QString> Password; // none: the prompt is cancelled
+        TFenkLoadResult Result;
+        QStringList Messages; // patterns
+    } cases[] = {
+        {"missing file",
+         [](TVaultSession& s) { return s.Folder.FilePath("missing.fkx"); },
+         false,
+         "pw",
+         TFenkLoadResult::Missing,
+         {}},
+        {"locked by another process",
+         [](TVaultSession& s) { return s.Folder.WriteFile("locked.fkx", "FKX2;"); },
+         true,
+         "pw",
+         TFenkLoadResult::Failed,
+         {QRegularExpression::escape(fileLocked)}},
+        {"two bytes",
+         [](TVaultSession& s) { return s.Folder.WriteFile("short.fkx", "FK"); },
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"The file type is not supported"}},
+        {"foreign magic",
+         [](TVaultSession& s) { return s.Folder.WriteFile("foreign.fkx", "PK\x03\x04"); },
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"The file type is not supported"}},
+        {"version 3",
+         [](TVaultSession& s) { return s.Folder.WriteFile("v3.fkx", "FKX3;12345678"); },
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"The file version is not supported"}},
+        {"version not a number",
+         [](TVaultSession& s) { return s.Folder.WriteFile("vx.fkx", "FKXtwo;"); },
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"The file version is not supported"}},
+        {"password cancelled",
+         [](TVaultSession& s) { return s.Folder.WriteFile("other.fkx", ""); },
+         false,
+         std::nullopt,
+         TFenkLoadResult::Cancelled,
+         {}},
+        {"wrong password",
+         [](TVaultSession& s) {
+             TVaultSession writer;
+             const QString fileName = s.Folder.FilePath("second.fkx");
+             QFile::copy(writer.CreateVault("second.fkx", "right", TwoLogins), fileName);
+             return fileName;
+         },
+         false,
+         "wrong",
+         TFenkLoadResult::Failed,
+         {"Invalid password|File load error: .+"}},
+        {"document the streamer refuses",
+         [](TVaultSession& s) {
+             const QString fileName = s.Folder.FilePath("duplicate.fkx");
+             WriteVaultWithDocument(fileName, DocumentWithDuplicateRow(), "pw");
+             return fileName;
+         },
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"File load error: .+"}},
+    };
+    for (const auto& testCase : cases) {
+        TVaultSession session;
+        session.CreateVault("first.fkx", "first", TwoLogins);
+        AddLogin(session.Document, {"unsaved", "row", "pw", ""});
+        const TDocumentSnapshot before(session.Document);
+        const QString fileName = testCase.MakeFile(session);
+        session.Presenter.Clear();
+        std::optional<TLockHolder> lock;
+        if (testCase.IsLockedByAnotherProcess)
+            lock.emplace(fileName, LOCK_EX);
+        if (testCase.Password)
+            session.Passwords.AnswerNext(*testCase.Password);
+
+        EXPECT_EQ(session.Document.LoadFromFile(fileName, false), testCase.Result) << testCase.Situation;
+        EXPECT_TRUE(TDocumentSnapshot(session.Document) == before) << testCase.Situation;
+        const QStringList shown = session.Presenter.Texts();
+        ASSERT_EQ(shown.size(), testCase.Messages.size())
+            << testCase.Situation << ": " << shown.join(" / ").toStdString();
+        for (qsizetype index = 0; index < shown.size(); ++index) {
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^(") + testCase.Messages[index] + QStringLiteral(")$"))
+                            .match(shown[index])
+                            .hasMatch())
+                << testCase.Situation << ": " << shown[index].toStdString();
+            EXPECT_EQ(session.Presenter.Messages()[index].Title, u"Warning");
+        }
+    }
+}
+
+TEST(FenkDocument, EmptyAndHeaderOnlyFilesOpenAsEmptyVaultsAndSaveEnciphered)
+{
+    for (const QByteArray& content : {QByteArray(), QByteArray("FKX2;"), QByteArray("FKX1;")}) {
+        TVaultSession session;
+        const QString fileName = session.Folder.WriteFile("empty.fkx", content);
+        ASSERT_EQ(session.Open(fileName, "pw"), TFenkLoadResult::Loaded) << content.constData();
+        EXPECT_TRUE(session.Document.IsFileOpen());
+        EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 0);
+
+        ASSERT_TRUE(session.Document.SaveFile());
+        const QByteArray saved = ReadFile(fileName);
+        EXPECT_TRUE(saved.startsWith("FKX2;"));
+        EXPECT_GE(saved.size(), 5 + 8);
+        EXPECT_EQ((saved.size() - 5) % 8, 0);
+
+        TVaultSession reader;
+        EXPECT_EQ(reader.Open(fileName, "other"), TFenkLoadResult::Failed) << "the saved file needs its password";
+        EXPECT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
+    }
+}
+
+TEST(FenkDocument, OpensTheVaultFilesOfTheVectorsWithTheirRows)
+{
+    const QJsonArray cases =
+        QJsonDocument::fromJson(ReadTestData(QStringLiteral("vectors/manifest.json"))).object()["cases"].toArray();
+    ASSERT_EQ(cases.size(), 2);
+    for (const QJsonValue& item : cases) {
+        const QJsonObject vault = item.toObject();
+        TVaultSession session;
+        const QString fileName = session.Folder.WriteFile(
+            vault["file"].toString(), ReadTestData(QStringLiteral("vectors/") + vault["file"].toString()));
+        ASSERT_EQ(session.Open(fileName, vault["password"].toString()), TFenkLoadResult::Loaded)
+            << session.Presenter.Texts().join(" / ").toStdString();
+
+        QStringList expected;
+        for (const QJsonValue& row : vault["expect"].toObject()["rows"].toArray()) {
+            const QJsonObject login = row.toObject();
+            expected.append(QString::number(login["id"].toInt()) + QStringLiteral(": ") +
+                            QStringList({login["SITE_NAME"].toString(), login["LOGIN_NAME"].toString(),
+                                         login["PASSWORD"].toString(), login["NOTE"].toString()})
+                                .join(u'|'));
+        }
+        EXPECT_EQ(Logins(session.Document), expected);
+        EXPECT_EQ(session.Document.FileName(), fileName);
+        EXPECT_FALSE(session.Document.DocumentModified());
+        EXPECT_TRUE(session.Presenter.Texts().isEmpty());
+    }
+}
+
+TEST(FenkDocument, AChangedMasterPasswordTakesEffectWithTheNextSave)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "old", TwoLogins);
+    const QStringList logins = Logins(session.Document);
+
+    EXPECT_FALSE(session.Document.ChangeMasterPassword()) << "the prompt was cancelled";
+    EXPECT_FALSE(session.Document.DocumentModified());
+
+    session.Passwords.AnswerNext("new");
+    ASSERT_TRUE(session.Document.ChangeMasterPassword());
+    const TPasswordScript::Question& asked = session.Passwords.Questions().back();
+    EXPECT_EQ(asked.Caption, u"Change Master Password");
+    EXPECT_TRUE(asked.IsNew);
+    EXPECT_EQ(asked.FileName, fileName);
+    EXPECT_TRUE(session.Document.EnabledCommands().SaveFile);
+    {
+        TVaultSession reader;
+        EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Loaded) << "not saved yet";
+    }
+
+    ASSERT_TRUE(session.Document.SaveFile());
+    EXPECT_FALSE(session.Document.DocumentModified());
+    TVaultSession reader;
+    EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Failed);
+    EXPECT_EQ(reader.Open(fileName, "new"), TFenkLoadResult::Loaded);
+    EXPECT_EQ(Logins(reader.Document), logins);
+}
+
+TEST(FenkDocument, NewFileAsksBeforeOpeningAnExistingFile)
+{
+    TVaultSession session;
+    const QString existing = session.CreateVault("existing.fkx", "pw", TwoLogins);
+    session.Document.CloseFile();
+    const std::size_t questions = session.Passwords.Questions().size();
+    session.Presenter.Clear();
+
+    session.Presenter.AnswerNext(false);
+    EXPECT_EQ(session.Document.NewFile(existing), TFenkLoadResult::Cancelled);
+    EXPECT_EQ(session.Presenter.Texts(), QStringList{"Open existing file?"});
+    EXPECT_EQ(session.Passwords.Questions().size(), questions);
+    EXPECT_FALSE(session.Document.Crypt().HasKey());
+
+    session.Presenter.AnswerNext(true);
+    session.Passwords.AnswerNext("pw");
+    EXPECT_EQ(session.Document.NewFile(existing), TFenkLoadResult::Loaded);
+    EXPECT_FALSE(session.Passwords.Questions().back().IsNew);
+    EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 2);
+}
+
+TEST(FenkDocument, NewFileCreatesAnEmptyVaultUnlockedWithANewPassword)
+{
+    TVaultSession session;
+    const QString fileName = session.Folder.FilePath("new.fkx");
+    session.Passwords.AnswerNext("pw");
+    ASSERT_EQ(session.Document.NewFile(fileName), TFenkLoadResult::Loaded);
+    const TPasswordScript::Question& asked = session.Passwords.Questions().back();
+    EXPECT_EQ(asked.Caption, u"Unlock File");
+    EXPECT_TRUE(asked.IsNew);
+    EXPECT_EQ(asked.FileName, fileName);
+    EXPECT_EQ(QFileInfo(fileName).size(), 0);
+    EXPECT_EQ(session.Document.FileName(), fileName);
+    EXPECT_FALSE(session.Document.DocumentModified());
+    EXPECT_TRUE(session.Document.IsFileOpen());
+
+    const QString cancelled = session.Folder.FilePath("cancelled.fkx");
+    EXPECT_EQ(session.Document.NewFile(cancelled), TFenkLoadResult::Cancelled);
+    EXPECT_FALSE(QFile::exists(cancelled)) << "a file nobody unlocked is removed";
+    EXPECT_EQ(session.Document.FileName(), fileName);
+
+    EXPECT_EQ(session.Document.NewFile(session.Folder.FilePath("no/such/folder.fkx")), TFenkLoadResult::Failed);
+    EXPECT_EQ(session.Presenter.Texts(), QStringList{"File save error"});
+    EXPECT_EQ(session.Document.FileName(), fileName);
+}
+
+TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    session.Presenter.Clear();
+
+    AddLogin(session.Document, {"unsaved", "row", "pw", ""});
+    session.Presenter.AnswerNext(false);
+    EXPECT_FALSE(session.Document.CloseFile());
+    EXPECT_EQ(session.Presenter.Texts(), QStringList{"Discard changes in current file?"});
+    EXPECT_TRUE(session.Document.IsFileOpen());
+    EXPECT_TRUE(session.Document.DocumentModified());
+    EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 3);
+
+    ASSERT_TRUE(session.Document.SaveFile());
+    session.Presenter.Clear();
+    EXPECT_TRUE(session.Document.CloseFile());
+    EXPECT_TRUE(session.Presenter.Texts().isEmpty());
+    EXPECT_FALSE(session.Document.Crypt().HasKey());
+    EXPECT_FALSE(session.Document.DocumentModified());
+    EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 0);
+    EXPECT_EQ(session.Document.FileName(), session.Folder.Path() + u'/');
+    EXPECT_EQ(session.Document.Folder(), session.Folder.Path() + u'/');
+
+    EXPECT_FALSE(session.Document.SaveFile()) << "the file name names a folder";
+    EXPECT_EQ(session.Presenter.Texts(), QStringList{"File save error"});
+    EXPECT_FALSE(session.Document.ChangeMasterPassword()) << "no file is open";
+    EXPECT_EQ(ReadFile(fileName).left(5), "FKX2;");
+
+    session.Document.SetStartFolder(QStringLiteral("/srv/vaults"));
+    EXPECT_EQ(session.Document.FileName(), u"/srv/vaults/");
+    session.Passwords.AnswerNext("pw");
+    ASSERT_EQ(session.Document.LoadFromFile(fileName, false), TFenkLoadResult::Loaded);
+    session.Document.SetStartFolder(QStringLiteral("/srv/vaults"));
+    EXPECT_EQ(session.Document.FileName(), fileName) << "an open file keeps its name";
+}
+
+TEST(FenkDocument, ExitAsksOnlyForUnsavedChanges)
+{
+    TVaultSession session;
+    session.CreateVault("vault.fkx", "pw", {});
+    EXPECT_TRUE(session.Document.ConfirmExit());
+    AddLogin(session.Document, TwoLogins[0]);
+    session.Presenter.Clear();
+    session.Presenter.AnswerNext(false);
+    EXPECT_FALSE(session.Document.ConfirmExit());
+    session.Presenter.AnswerNext(true);
+    EXPECT_TRUE(session.Document.ConfirmExit());
+    EXPECT_EQ(session.Presenter.Texts(), QStringList({"Exit without saving?", "Exit without saving?"}));
+}
+
+TEST(FenkDocument, ProgressReachesTheCallerAndAbortLeavesDocumentAndFileAsTheyWere)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    TProgressProbe watcher;
+    session.Document.OnProgress = watcher.Handler();
+    ASSERT_EQ(session.Open(fileName, "pw"), TFenkLoadResult::Loaded);
+    EXPECT_GE(watcher.Reports(), 2);
+    EXPECT_GT(watcher.LastTotal(), 0);
+
+    AddLogin(session.Document, {"unsaved", "row", "pw", ""});
+    const TDocumentSnapshot before(session.Document);
+    const QByteArray saved = ReadFile(fileName);
+    TProgressProbe saveAborter(1);
+    session.Document.OnProgress = saveAborter.Handler();
+
+    EXPECT_THROW(session.Document.SaveFile(), ENEAbort);
+    EXPECT_EQ(ReadFile(fileName), saved);
+    EXPECT_TRUE(session.Document.DocumentModified());
+
+    TProgressProbe loadAborter(1);
+    session.Document.OnProgress = loadAborter.Handler();
+    session.Passwords.AnswerNext("pw");
+    EXPECT_EQ(session.Document.LoadFromFile(fileName, false), TFenkLoadResult::Cancelled);
+    EXPECT_TRUE(TDocumentSnapshot(session.Document) == before);
+}

@@ -1,0 +1,172 @@
+#include "store/NStoreMerger.h"
+
+#include "store/NRowset.h"
+#include "store/NStoreStreamer.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/TestData.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TNERowset& Rowset(TNEStore& Store, QStringView Name)
+{
+    return *Store.FindRowset(Store.FindRowsetID(Name));
+}
+
+TNERowset& AddRowset(TNEStore& Store, QStringView Name, const QString& Structure, TNERowsetMode Mode = rmActive)
+{
+    return *Store.FindRowset(Store.CreateRowset(Name, Name, Structure, Mode));
+}
+
+// ID and value list of every row, in ascending ID.
+QStringList Rows(TNERowset& Rowset)
+{
+    QStringList rows;
+    TNERowIterator iterator(Rowset);
+    for (iterator.First(); !iterator.IsDone(); iterator.Next())
+        rows.append(QString::number(iterator.Current()->ID()) + u' ' + iterator.Current()->GetValues());
+    return rows;
+}
+
+} // namespace
+
+TEST(NStoreMerger, KeepsRowIDsAndTextsInAnEmptyTarget)
+{
+    TNEStore source;
+    TNERowset& logins = AddRowset(source, u"LOGIN", LoginStructure());
+    for (const std::int32_t id : {0, 1, 5})
+        logins.InsertRow(JoinItems({"site" + QString::number(id), "name", "secret", ""}), id);
+    TNEStore target;
+    TNERowset& merged = AddRowset(target, u"LOGIN", LoginStructure());
+
+    TNEStoreMerger().Merge(source, target);
+    EXPECT_EQ(Rows(merged), Rows(logins));
+    EXPECT_EQ(merged.InsertRow({}), 6);
+}
+
+TEST(NStoreMerger, MatchesColumnsByNameAndKindAndIgnoresTheRest)
+{
+    TNEStore source;
+    AddRowset(source, u"OTHER", TextStructure).InsertRow(u"other;");
+    AddRowset(source, u"GROUP", TextStructure).InsertRow(u"group;");
+    TNERowset& from = AddRowset(source, u"ENTRY",
+                                Structure({{"Name", "NAME", "STR"},
+                                           {"Extra", "EXTRA", "STR"},
+                                           {"Group", "GROUP_ID", "STR"},
+                                           {"Kind", "KIND", "REF", "OTHER"}}));
+    from.InsertRow(u"first;extra;0;0;", 2);
+
+    TNEStore target;
+    AddRowset(target, u"GROUP", TextStructure);
+    AddRowset(target, u"KIND", TextStructure);
+    TNERowset& into = AddRowset(target, u"ENTRY",
+                                Structure({{"Group", "GROUP_ID", "REF", "GROUP"},
+                                           {"Kind", "kind", "REF", "KIND"},
+                                           {"Name", "name", "STR"},
+                                           {"Missing", "MISSING", "STR"},
+                                           {"Fallback", "FALLBACK", "STR"}}));
+    into.SetDefaults(JoinItems({"", "", "", "", "default"}));
+
+    TNEStoreMerger().Merge(source, target);
+    // GROUP_ID changed kind, KIND points at a rowset the target lacks, EXTRA has no target column.
+    EXPECT_EQ(Rows(into), QStringList({"2 ;;first;;default;"}));
+    EXPECT_EQ(Rows(Rowset(target, u"GROUP")), QStringList({"0 group;"}));
+    EXPECT_EQ(Rowset(target, u"KIND").RowCount(), 0);
+}
+
+TEST(NStoreMerger, TranslatesReferencesToRowsThatTookAnotherID)
+{
+    TNEStore source;
+    TNERowset& groups = AddRowset(source, u"GROUP", TextStructure);
+    groups.InsertRow(u"zero;", 0);
+    groups.InsertRow(u"one;", 1);
+    TNERowset& items = AddRowset(source, u"ITEM", Structure({{"Group", "GROUP_ID", "REF", "GROUP"}}));
+    items.InsertRow(u"0;", 0);
+    items.InsertRow(u"1;", 1);
+    items.InsertRow(u";", 2);
+
+    TNEStore target;
+    TNERowset& targetGroups = AddRowset(target, u"GROUP", TextStructure);
+    targetGroups.InsertRow(u"taken;", 1);
+    TNERowset& targetItems = AddRowset(target, u"ITEM", Structure({{"Group", "GROUP_ID", "REF", "GROUP"}}));
+    targetItems.InsertRow({}, 0);
+
+    TNEStoreMerger().Merge(source, target);
+    // Source item 0 finds ID 0 taken and takes 1, which item 1 then finds taken, and so on.
+    EXPECT_EQ(Rows(targetGroups), QStringList({"0 zero;", "1 taken;", "2 one;"}));
+    EXPECT_EQ(Rows(targetItems), QStringList({"0 ;", "1 0;", "2 2;", "3 ;"}));
+}
+
+TEST(NStoreMerger, LeavesStaticAndUnmatchedRowsetsAlone)
+{
+    TNEStore source;
+    AddRowset(source, u"FROZEN", TextStructure).InsertRow(u"x;");
+    AddRowset(source, u"STRAY", TextStructure).InsertRow(u"y;");
+    TNEStore target;
+    TNERowset& frozen = AddRowset(target, u"FROZEN", TextStructure, rmStatic);
+    TNERowset& lonely = AddRowset(target, u"LONELY", TextStructure);
+
+    TNEStoreMerger().Merge(source, target);
+    EXPECT_EQ(frozen.RowCount(), 0);
+    EXPECT_EQ(lonely.RowCount(), 0);
+    EXPECT_EQ(target.RowsetCount(), 2);
+}
+
+TEST(NStoreMerger, CopiesLinksWithTheirRanksAndDropsLinksWithoutEnds)
+{
+    TLinked source(loRanked, lkUnique);
+    source.Link(0, 0, 5);
+    source.Link(0, 1, 2);
+    source.Link(3, 4, 9);
+    TLinked target(loRanked, lkUnique);
+    target.Items.DeleteRow(4);
+
+    TNEStoreMerger().Merge(source.Store, target.Store);
+    // The target's groups and items 0-3 take new IDs 5-9 and 5-8; item 4 was free.
+    EXPECT_EQ(target.LinksOf(5), (std::map<std::int32_t, std::int32_t>{{5, 5}, {6, 2}}));
+    EXPECT_EQ(target.LinksOf(8), (std::map<std::int32_t, std::int32_t>{{4, 9}}));
+}
+
+TEST(NStoreMerger, DropsLinksWithoutEndsAndLeavesNoHalfLinkBehind)
+{
+    TLinked source(loSorted, lkShared);
+    source.Link(0, 0);
+    source.Link(1, 2);
+    // Ends translate only to rows of the target: an empty static rowset gives none.
+    const auto emptied = [](TNERowset& Rowset) {
+        for (std::int32_t id = 0; id < 5; ++id)
+            Rowset.DeleteRow(id);
+        Rowset.SetMode(rmStatic);
+    };
+
+    TLinked noEnds(loSorted, lkShared);
+    emptied(noEnds.Groups);
+    emptied(noEnds.Items);
+    TNEStoreMerger().Merge(source.Store, noEnds.Store);
+    EXPECT_EQ(noEnds.Links.RowCount(), 0);
+
+    TLinked oneEnd(loSorted, lkShared);
+    emptied(oneEnd.Groups);
+    EXPECT_THROW(TNEStoreMerger().Merge(source.Store, oneEnd.Store), ENEInvalidRowErr);
+    EXPECT_EQ(oneEnd.Links.RowCount(), 0);
+    EXPECT_EQ(oneEnd.Items.RowCount(), 10) << "rows merged before the error stay";
+}
+
+TEST(NStoreMerger, MergesAVaultDocumentIntoTheLoginSchema)
+{
+    QByteArray plain = ReadTestData("vectors/vault-b.plain");
+    QBuffer buffer(&plain);
+    buffer.open(QIODevice::ReadOnly);
+    TNEStore read;
+    TNEStoreStreamer().ReadStore(read, buffer);
+    TNEStore document;
+    TNERowset& logins = AddRowset(document, u"LOGIN", LoginStructure());
+
+    TNEStoreMerger().Merge(read, document);
+    EXPECT_EQ(Rows(logins), Rows(Rowset(read, u"LOGIN")));
+    EXPECT_EQ(logins.FindRow(4)->GetString(0), u"caf\u00e9");
+    EXPECT_EQ(logins.FindRow(3)->GetString(3), "line one\r\nline two");
+}
