@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_SEEDS ?= tests/data/vectors/*.plain
+FUZZ_SEEDS ?= tests/data/vectors/*.plain tests/data/vectors/*.fkx
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen

@@ -1,6 +1,7 @@
 // The row store on the vault's pattern: 100,000 logins inserted into the login schema, each found by ID, all
 // sorted with CompareRows, then all deleted. Prints rows per second for each step and the heap bytes per row.
 
+#include "bench/BenchLogins.h"
 #include "foundation/NStruct.h"
 #include "store/NRowset.h"
 
@@ -17,13 +18,6 @@
 namespace {
 
 constexpr int RowCount = 100'000;
-
-QString LoginStructure()
-{
-    return JoinItems(
-        {JoinItems({"Site name", "SITE_NAME", "STR", "260"}), JoinItems({"Login name", "LOGIN_NAME", "STR", "64"}),
-         JoinItems({"Password", "PASSWORD", "STR", "64"}), JoinItems({"Note", "NOTE", "STR", "2048", "1"})});
-}
 
 // Realistic lengths: a site of about 25 characters, a login of 15, a password of 20 and a note of 60, from a
 // fixed seed so that every run measures the same rows.

@@ -31,12 +31,37 @@ constexpr QStringView IdAttribute = u"id";
 
 const QString MasterKeyword = QStringLiteral("MASTER");
 const QString LinkKeyword = QStringLiteral("LINK");
-const QString SharedKeyword = QStringLiteral("SHARED");
-const QString UniqueKeyword = QStringLiteral("UNIQUE");
-const QString ActiveKeyword = QStringLiteral("ACTIVE");
-const QString StaticKeyword = QStringLiteral("STATIC");
-const QString RankedKeyword = QStringLiteral("RANKED");
-const QString SortedKeyword = QStringLiteral("SORTED");
+
+// The keywords of an enumeration's values; a value without one is written as an empty item, and a text that is
+// none of them reads as 0.
+template <typename Value> struct TKeyword
+{
+    QStringView Text;
+    Value Meaning;
+};
+
+constexpr TKeyword<TNERowsetMode> ModeKeywords[] = {{u"ACTIVE", rmActive}, {u"STATIC", rmStatic}};
+constexpr TKeyword<TNELinkKind> LinkKindKeywords[] = {{u"SHARED", lkShared}, {u"UNIQUE", lkUnique}};
+constexpr TKeyword<TNELinkOrder> OrderKeywords[] = {{u"RANKED", loRanked}, {u"SORTED", loSorted}};
+
+template <typename Value, std::size_t Count>
+QStringView KeywordOf(const TKeyword<Value> (&Keywords)[Count], Value Meaning)
+{
+    for (const TKeyword<Value>& keyword : Keywords) {
+        if (keyword.Meaning == Meaning)
+            return keyword.Text;
+    }
+    return {};
+}
+
+template <typename Value, std::size_t Count> Value MeaningOf(const TKeyword<Value> (&Keywords)[Count], QStringView Text)
+{
+    for (const TKeyword<Value>& keyword : Keywords) {
+        if (keyword.Text == Text)
+            return keyword.Meaning;
+    }
+    return Value(0);
+}
 
 // Nesting levels of the document's lines.
 constexpr int StoreLevel = 0;
@@ -88,17 +113,15 @@ QString RowsetTypeItems(const TNERowset& Rowset)
     const auto& links = static_cast<const TNERowset_Link&>(Rowset);
     const TNERowset* target = links.TargetRowset();
     const TNERowset* source = links.SourceRowset();
-    return JoinItems({LinkKeyword, links.LinkKind() == lkUnique ? UniqueKeyword : SharedKeyword,
+    return JoinItems({LinkKeyword, KeywordOf(LinkKindKeywords, links.LinkKind()).toString(),
                       target ? target->Name() : QString(), source ? source->Name() : QString()});
 }
 
+// No item for a mode without a keyword.
 QString RowsetModeItems(TNERowsetMode Mode)
 {
-    if (Mode == rmActive)
-        return JoinItems({ActiveKeyword});
-    if (Mode == rmStatic)
-        return JoinItems({StaticKeyword});
-    return {};
+    const QStringView keyword = KeywordOf(ModeKeywords, Mode);
+    return keyword.isEmpty() ? QString() : JoinItems({keyword.toString()});
 }
 
 QString RowsetStartTag(const TNERowset& Rowset)
@@ -106,7 +129,7 @@ QString RowsetStartTag(const TNERowset& Rowset)
     const QString attributes =
         XmlAttribute(NameAttribute, RowsetNameItems(Rowset)) + XmlAttribute(TypeAttribute, RowsetTypeItems(Rowset)) +
         XmlAttribute(ModeAttribute, RowsetModeItems(Rowset.Mode())) +
-        XmlAttribute(OrderAttribute, JoinItems({IsRanked(Rowset) ? RankedKeyword : SortedKeyword}));
+        XmlAttribute(OrderAttribute, JoinItems({KeywordOf(OrderKeywords, Rowset.EffectiveOrder()).toString()}));
     return XmlIndent(RowsetLevel) + XmlOpenTag(RowsetElement, attributes);
 }
 
@@ -211,36 +234,6 @@ void UpgradeVersion1Text(TNEXmlTextKind Kind, QString& Text)
     Text.swap(widened);
 }
 
-TNERowsetMode ModeOf(QStringView Items)
-{
-    const QString mode = ItemAt(0, Items);
-    if (mode == ActiveKeyword)
-        return rmActive;
-    if (mode == StaticKeyword)
-        return rmStatic;
-    return TNERowsetMode(0);
-}
-
-TNELinkKind LinkKindOf(QStringView TypeItems)
-{
-    const QString kind = ItemAt(1, TypeItems);
-    if (kind == SharedKeyword)
-        return lkShared;
-    if (kind == UniqueKeyword)
-        return lkUnique;
-    return TNELinkKind(0);
-}
-
-TNELinkOrder LinkOrderOf(QStringView OrderItems)
-{
-    const QString order = ItemAt(0, OrderItems);
-    if (order == RankedKeyword)
-        return loRanked;
-    if (order == SortedKeyword)
-        return loSorted;
-    return TNELinkOrder(0);
-}
-
 // Creates the rowset a start tag describes, active so that its rows can go in; null for a type that is neither
 // master nor link.
 TNERowset* CreateRowsetOf(TNEStore& Store, QStringView Attributes, QStringView Structure)
@@ -251,9 +244,10 @@ TNERowset* CreateRowsetOf(TNEStore& Store, QStringView Attributes, QStringView S
     if (kind == MasterKeyword)
         return Store.FindRowset(Store.CreateRowset(ItemAt(0, name), ItemAt(1, name), Structure, rmActive));
     if (kind == LinkKeyword) {
-        const TNELinkOrder order = LinkOrderOf(XmlGetAttribute(OrderAttribute, Attributes));
-        return Store.FindRowset(Store.CreateLinkRowset(ItemAt(0, name), ItemAt(2, type), order, LinkKindOf(type),
-                                                       rmActive, ItemAt(1, name), ItemAt(3, type)));
+        const TNELinkOrder order = MeaningOf(OrderKeywords, ItemAt(0, XmlGetAttribute(OrderAttribute, Attributes)));
+        const TNELinkKind linkKind = MeaningOf(LinkKindKeywords, ItemAt(1, type));
+        return Store.FindRowset(Store.CreateLinkRowset(ItemAt(0, name), ItemAt(2, type), order, linkKind, rmActive,
+                                                       ItemAt(1, name), ItemAt(3, type)));
     }
     return nullptr;
 }
@@ -348,7 +342,7 @@ void TNEStoreStreamer::ReadStore(TNEStore& Store, QIODevice& Stream)
             continue;
         for (; !parser.Eof() && parser.ElementName() == DefaultElement; parser.NextElement())
             rowset->SetDefaults(parser.ElementText());
-        const TNERowsetMode mode = ModeOf(XmlGetAttribute(ModeAttribute, attributes));
+        const TNERowsetMode mode = MeaningOf(ModeKeywords, ItemAt(0, XmlGetAttribute(ModeAttribute, attributes)));
         while (!parser.Eof() && parser.ElementName() == RowElement) {
             const TBurnedText values(parser.ElementText());
             LoadRow(*rowset, XmlGetAttribute(IdAttribute, parser.AttributeText()), values.Text);

@@ -1,6 +1,7 @@
 #include "ui/actions/NActionButton.h"
 
 #include "ui/actions/NButtonFace.h"
+#include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
 #include <QKeyEvent>
@@ -92,10 +93,12 @@ void TNEActionButton::SetDown(bool Value)
     update();
 }
 
+// Runs from a click, a key or an accelerator: a failing command is reported by the application, not unwound
+// through Qt's event delivery.
 void TNEActionButton::Execute()
 {
     if (Controller_)
-        Controller_->ExecuteAction(this, Handler_);
+        RunEventHandler([this] { Controller_->ExecuteAction(this, Handler_); });
 }
 
 void TNEActionButton::ExecuteAccelerator()

@@ -1,6 +1,7 @@
 #include "ui/actions/NToolStrip.h"
 
 #include "ui/actions/NButtonFace.h"
+#include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
 #include <QEvent>
@@ -129,9 +130,10 @@ void TNEToolStripButton::leaveEvent(QEvent* Event)
 
 void TNEToolStripButton::mousePressEvent(QMouseEvent* Event)
 {
-    TNEToolStripControl::mousePressEvent(Event);
+    // A button takes its presses, also while disabled, so they never fall through to the strip behind it.
+    Event->accept();
     if (Event->button() == Qt::LeftButton && ButtonEnabled_ && OnExecute)
-        ExecuteLocked(ActionLock_, OnExecute, this);
+        RunEventHandler([this] { ExecuteLocked(ActionLock_, OnExecute, this); });
 }
 
 TNEToolStripFiller::TNEToolStripFiller(QWidget* Parent) : TNEToolStripControl(Parent)

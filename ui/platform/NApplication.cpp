@@ -28,12 +28,21 @@ bool TNEApplication::notify(QObject* Receiver, QEvent* Event)
                 return true;
         }
         return QApplication::notify(Receiver, Event);
+    } catch (...) {
+        HandleCurrentException();
+    }
+    return false;
+}
+
+void TNEApplication::HandleCurrentException() const
+{
+    try {
+        throw;
     } catch (const std::exception& error) {
         HandleException(error);
     } catch (...) {
         ShowError(QStringLiteral("Unexpected error"));
     }
-    return false;
 }
 
 void TNEApplication::HandleException(const std::exception& Error) const

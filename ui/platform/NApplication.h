@@ -24,6 +24,8 @@ public:
     // Shows nothing for a silent abort; otherwise an error box titled with the application title holding the
     // message, with a full stop appended when its last character sorts after the full stop.
     void HandleException(const std::exception& Error) const;
+    // HandleException for the exception being handled; called inside a catch block.
+    void HandleCurrentException() const;
 
 private:
     void ShowError(QString Message) const;
@@ -33,3 +35,18 @@ private:
 
 // The title of the running TNEApplication; the application name when there is none.
 QString ApplicationTitle();
+
+// Runs the work of one of our event handlers (a click, a key) so that an exception it raises goes straight to the
+// application's default handler: unwinding through Qt's event delivery is not exception-safe and leaks its state.
+// Without a TNEApplication the exception passes on.
+template <typename Work> void RunEventHandler(Work&& HandlerWork)
+{
+    try {
+        HandlerWork();
+    } catch (...) {
+        const auto* application = qobject_cast<TNEApplication*>(QCoreApplication::instance());
+        if (!application)
+            throw;
+        application->HandleCurrentException();
+    }
+}

@@ -1,5 +1,6 @@
 #include "ui/actions/NAction.h"
 
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/ui/ApplicationFixture.h"
 #include "ui/actions/NActionButton.h"
 #include "ui/actions/NActionPopup.h"
@@ -33,16 +34,6 @@ struct TCommands
     QObject* LastSender = nullptr;
     std::function<void()> Nested;
 };
-
-std::string MessageOf(const std::function<void()>& Action)
-{
-    try {
-        Action();
-    } catch (const ENEException& error) {
-        return error.Message().toStdString();
-    }
-    return "no error";
-}
 
 // A controller under a lock, ready for actions.
 struct TLockedController

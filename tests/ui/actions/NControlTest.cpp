@@ -1,5 +1,6 @@
 #include "ui/actions/NControl.h"
 
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/ui/ApplicationFixture.h"
 #include "tests/support/ui/FakeScreen.h"
 #include "ui/actions/NPixel.h"
@@ -21,16 +22,6 @@ const QColor Grey(127, 127, 127);
 QColor PixelAt(const QImage& Image, int X, int Y)
 {
     return Image.pixelColor(X, Y);
-}
-
-std::string MessageOf(const std::function<void()>& Action)
-{
-    try {
-        Action();
-    } catch (const ENEException& error) {
-        return error.Message().toStdString();
-    }
-    return "no error";
 }
 
 // A widget that paints a flat background and a glyph through a paint buffer, shifted by a translation.

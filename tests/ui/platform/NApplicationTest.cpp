@@ -82,3 +82,11 @@ TEST_F(NApplication, TitleIsTheApplicationTitle)
     EXPECT_EQ(Presenter.Messages()[0].Title, QStringLiteral("Vault"));
     Application().SetTitle(QStringLiteral("Fenk"));
 }
+
+TEST_F(NApplication, EventHandlerWorkReportsItsExceptionWithoutUnwindingFurther)
+{
+    RunEventHandler([] { throw ETestErr(); });
+    RunEventHandler([] { throw ENEAbort(); });
+    ASSERT_EQ(Presenter.Messages().size(), 1u);
+    EXPECT_EQ(Presenter.Messages()[0].Text, QStringLiteral("Test error."));
+}
