@@ -1,5 +1,7 @@
 #include "app/cli/CliArguments.h"
 
+#include "tests/support/ErrorMessage.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,14 +72,8 @@ TEST(CliArguments, RefusesMalformedCommandLines)
         {"list a.fkx --show-passwords=yes", "Option --show-passwords takes no value"},
         {"export a.fkx", "Option --format is required"},
     };
-    for (const auto& example : cases) {
-        try {
-            TCliArguments::Parse(Words(example.Line));
-            ADD_FAILURE() << "accepted: " << example.Line;
-        } catch (const ECliUsageErr& error) {
-            EXPECT_EQ(error.Message(), QString::fromUtf8(example.Message)) << example.Line;
-        }
-    }
+    for (const auto& example : cases)
+        EXPECT_EQ(MessageOf([&] { TCliArguments::Parse(Words(example.Line)); }), example.Message) << example.Line;
 }
 
 TEST(CliArguments, HelpTextsNameEveryCommandAndOption)

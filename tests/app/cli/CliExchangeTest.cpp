@@ -2,6 +2,7 @@
 
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliCsv.h"
+#include "tests/support/ErrorMessage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -83,14 +84,8 @@ TEST(CliExchange, RefusesInputsThatAreNotLogins)
         {TCliExchangeFormat::Json, "[1]", "Login 1 is not an object"},
         {TCliExchangeFormat::Json, "[{}, {\"site\": 5}]", "Login 2: \"site\" is not a text"},
     };
-    for (const auto& example : cases) {
-        try {
-            ImportLogins(example.Input, example.Format);
-            ADD_FAILURE() << "accepted: " << example.Input;
-        } catch (const ENEException& error) {
-            EXPECT_EQ(error.Message(), QString::fromUtf8(example.Message)) << example.Input;
-        }
-    }
+    for (const auto& example : cases)
+        EXPECT_EQ(MessageOf([&] { ImportLogins(example.Input, example.Format); }), example.Message) << example.Input;
     EXPECT_THROW(ImportLogins("[{\"site\": ", TCliExchangeFormat::Json), ECliImportErr);
 }
 
