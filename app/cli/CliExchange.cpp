@@ -1,0 +1,113 @@
+#include "app/cli/CliExchange.h"
+
+#include "app/cli/CliArguments.h"
+#include "app/cli/CliCsv.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+const QStringList CsvHeader = {QStringLiteral("site"), QStringLiteral("login"), QStringLiteral("password"),
+                               QStringLiteral("note")};
+
+TNESecureBytes ExportCsv(const std::vector<TCliLogin>& Logins)
+{
+    QString text = CsvRecord(CsvHeader);
+    for (const TCliLogin& login : Logins)
+        text += CsvRecord({login.Site, login.Login, login.Password, login.Note});
+    TNESecureBytes bytes(text.toUtf8());
+    BurnString(text);
+    return bytes;
+}
+
+TNESecureBytes ExportJson(const std::vector<TCliLogin>& Logins)
+{
+    QJsonArray array;
+    for (const TCliLogin& login : Logins)
+        array.append(QJsonObject{{QStringLiteral("id"), login.ID},
+                                 {QStringLiteral("site"), login.Site},
+                                 {QStringLiteral("login"), login.Login},
+                                 {QStringLiteral("password"), login.Password},
+                                 {QStringLiteral("note"), login.Note}});
+    return TNESecureBytes(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
+std::vector<TCliLogin> ImportCsv(QByteArrayView Bytes)
+{
+    QString text = QString::fromUtf8(Bytes);
+    std::vector<TCliCsvRecord> records;
+    try {
+        records = ParseCsv(text);
+    } catch (...) {
+        BurnString(text);
+        throw;
+    }
+    BurnString(text);
+    if (records.empty() || records.front().Fields != CsvHeader)
+        throw ECliCsvErr(QStringLiteral("Line 1: the header line \"%1\" is missing").arg(CsvHeader.join(u',')));
+    std::vector<TCliLogin> logins;
+    for (auto record = records.begin() + 1; record != records.end(); ++record) {
+        const QStringList& fields = record->Fields;
+        if (fields.size() != CsvHeader.size())
+            throw ECliCsvErr(QStringLiteral("Line %1: %2 fields instead of %3")
+                                 .arg(record->Line)
+                                 .arg(fields.size())
+                                 .arg(CsvHeader.size()));
+        logins.push_back({-1, fields[0], fields[1], fields[2], fields[3]});
+    }
+    return logins;
+}
+
+QString JsonText(const QJsonObject& Object, const QString& Key, qsizetype Index)
+{
+    const QJsonValue value = Object.value(Key);
+    if (value.isUndefined() || value.isNull())
+        return {};
+    if (!value.isString())
+        throw ECliImportErr(QStringLiteral("Login %1: \"%2\" is not a text").arg(Index + 1).arg(Key));
+    return value.toString();
+}
+
+std::vector<TCliLogin> ImportJson(QByteArrayView Bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(Bytes.data(), Bytes.size()), &error);
+    if (error.error != QJsonParseError::NoError)
+        throw ECliImportErr(QStringLiteral("Invalid JSON at offset %1: %2").arg(error.offset).arg(error.errorString()));
+    if (!document.isArray())
+        throw ECliImportErr(QStringLiteral("The JSON text is not an array of logins"));
+    const QJsonArray array = document.array();
+    std::vector<TCliLogin> logins;
+    for (qsizetype index = 0; index < array.size(); ++index) {
+        if (!array[index].isObject())
+            throw ECliImportErr(QStringLiteral("Login %1 is not an object").arg(index + 1));
+        const QJsonObject object = array[index].toObject();
+        logins.push_back(
+            {-1, JsonText(object, QStringLiteral("site"), index), JsonText(object, QStringLiteral("login"), index),
+             JsonText(object, QStringLiteral("password"), index), JsonText(object, QStringLiteral("note"), index)});
+    }
+    return logins;
+}
+
+} // namespace
+
+TCliExchangeFormat ExchangeFormatNamed(const QString& Name)
+{
+    if (Name == u"csv")
+        return TCliExchangeFormat::Csv;
+    if (Name == u"json")
+        return TCliExchangeFormat::Json;
+    throw ECliUsageErr(QStringLiteral("Unknown format \"%1\": csv or json").arg(Name));
+}
+
+TNESecureBytes ExportLogins(const std::vector<TCliLogin>& Logins, TCliExchangeFormat Format)
+{
+    return Format == TCliExchangeFormat::Csv ? ExportCsv(Logins) : ExportJson(Logins);
+}
+
+std::vector<TCliLogin> ImportLogins(QByteArrayView Bytes, TCliExchangeFormat Format)
+{
+    return Format == TCliExchangeFormat::Csv ? ImportCsv(Bytes) : ImportJson(Bytes);
+}

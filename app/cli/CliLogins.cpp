@@ -1,0 +1,227 @@
+#include "app/cli/CliLogins.h"
+
+#include "foundation/NCrypt.h"
+#include "foundation/NStruct.h"
+#include "store/NRowset.h"
+#include "store/NStoreErrors.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr QChar Bullet(0x2022);
+
+int RequireColumn(const TNERowset& Rowset, QStringView Name)
+{
+    const int index = Rowset.IndexOfColumn(Name);
+    if (index < 0)
+        throw ENERowsetStructureErr(QStringLiteral("The vault has no column %1").arg(Name));
+    return index;
+}
+
+// The text the window searches: CR LF pairs read as one space, as in the list's cells.
+QString SearchableText(QStringView Text)
+{
+    return Text.toString().replace(QLatin1String("\r\n"), QLatin1String(" ")).toUpper();
+}
+
+// A value on one line of the list: line ends read as spaces.
+QString OneLine(QStringView Text)
+{
+    QString line = Text.toString().replace(QLatin1String("\r\n"), QLatin1String(" "));
+    return line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QStringList NoteLines(QStringView Note)
+{
+    return Note.toString()
+        .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+        .split(QLatin1Char('\n'));
+}
+
+} // namespace
+
+TCliLoginTable::TCliLoginTable(TNERowset& Rowset)
+    : Rowset_(Rowset), SiteColumn_(RequireColumn(Rowset, u"SITE_NAME")),
+      LoginColumn_(RequireColumn(Rowset, u"LOGIN_NAME")), PasswordColumn_(RequireColumn(Rowset, u"PASSWORD")),
+      NoteColumn_(RequireColumn(Rowset, u"NOTE"))
+{}
+
+std::vector<TCliLogin> TCliLoginTable::All() const
+{
+    std::vector<TCliLogin> logins;
+    TNERowIterator rows(Rowset_);
+    for (rows.First(); !rows.IsDone(); rows.Next())
+        logins.push_back(Read(*rows.Current()));
+    return logins;
+}
+
+std::vector<TCliLogin> TCliLoginTable::Sorted() const
+{
+    std::vector<TCliLogin> logins;
+    for (const TNERow* row : SortedRows())
+        logins.push_back(Read(*row));
+    return logins;
+}
+
+std::vector<TCliLogin> TCliLoginTable::Find(QStringView Text) const
+{
+    std::vector<TCliLogin> logins = Sorted();
+    std::erase_if(logins, [Text](const TCliLogin& Login) { return !MatchesFind(Login, Text); });
+    return logins;
+}
+
+TCliLogin TCliLoginTable::Get(std::int32_t ID) const
+{
+    return Read(RowOf(ID));
+}
+
+std::int32_t TCliLoginTable::Add(const TCliLogin& Login, QStringList& Notices)
+{
+    std::vector<QString> values(std::size_t(Rowset_.ColumnCount()));
+    values[std::size_t(SiteColumn_)] = Login.Site;
+    values[std::size_t(LoginColumn_)] = Login.Login;
+    values[std::size_t(PasswordColumn_)] = Login.Password;
+    values[std::size_t(NoteColumn_)] = Login.Note;
+    QString fieldList;
+    for (const QString& value : values)
+        AppendItem(fieldList, value);
+    const std::int32_t id = Rowset_.InsertRow(fieldList);
+    BurnString(fieldList);
+    NoteFit(SiteColumn_, Login.Site, Notices);
+    NoteFit(LoginColumn_, Login.Login, Notices);
+    NoteFit(PasswordColumn_, Login.Password, Notices);
+    NoteFit(NoteColumn_, Login.Note, Notices);
+    return id;
+}
+
+void TCliLoginTable::Change(std::int32_t ID, const TCliLoginChange& Change, QStringList& Notices)
+{
+    TNERow& row = RowOf(ID);
+    const std::pair<int, const std::optional<QString>*> fields[] = {
+        {SiteColumn_, &Change.Site},
+        {LoginColumn_, &Change.Login},
+        {PasswordColumn_, &Change.Password},
+        {NoteColumn_, &Change.Note},
+    };
+    for (const auto& [column, value] : fields)
+        if (value->has_value())
+            row.SetString(column, **value);
+    row.Post();
+    for (const auto& [column, value] : fields)
+        if (value->has_value())
+            NoteFit(column, **value, Notices);
+}
+
+void TCliLoginTable::Remove(std::int32_t ID)
+{
+    Rowset_.Store().ReleaseReferences(RowOf(ID));
+    Rowset_.DeleteRow(ID);
+}
+
+TNERow& TCliLoginTable::RowOf(std::int32_t ID) const
+{
+    TNERow* row = ID >= 0 ? Rowset_.FindRow(ID) : nullptr;
+    if (!row)
+        throw ECliNoSuchLoginErr(QStringLiteral("No login with ID %1").arg(ID));
+    return *row;
+}
+
+TCliLogin TCliLoginTable::Read(const TNERow& Row) const
+{
+    return {Row.ID(), Row.GetString(SiteColumn_), Row.GetString(LoginColumn_), Row.GetString(PasswordColumn_),
+            Row.GetString(NoteColumn_)};
+}
+
+std::vector<TNERow*> TCliLoginTable::SortedRows() const
+{
+    std::vector<TNERow*> rows;
+    TNERowIterator iterator(Rowset_);
+    for (iterator.First(); !iterator.IsDone(); iterator.Next())
+        rows.push_back(iterator.Current());
+    // By site name under the user's locale; rows with equal site names keep the row store's order.
+    std::ranges::sort(rows, [this](const TNERow* Left, const TNERow* Right) {
+        const int bySite = CompareField(Left, Right, SiteColumn_);
+        return (bySite != 0 ? bySite : CompareRows(Left, Right)) < 0;
+    });
+    return rows;
+}
+
+void TCliLoginTable::NoteFit(int Column, QStringView Given, QStringList& Notices) const
+{
+    const QString notice = FitNotice(Rowset_.Columns(Column), Given);
+    if (!notice.isEmpty())
+        Notices += notice;
+}
+
+QString FitNotice(const TNEColumn& Column, QStringView Given)
+{
+    const QString kept = Column.FitText(Given);
+    if (kept == Given)
+        return {};
+    if (Trim(Given).size() > kept.size())
+        return QStringLiteral("%1 clipped to %2 characters").arg(Column.Caption()).arg(Column.Size());
+    return QStringLiteral("%1 kept without the blanks and control characters at its ends").arg(Column.Caption());
+}
+
+bool MatchesFind(const TCliLogin& Login, QStringView Text)
+{
+    if (Text.isEmpty())
+        return false;
+    const QString wanted = Text.toString().toUpper();
+    return SearchableText(Login.Site).contains(wanted) || SearchableText(Login.Login).contains(wanted) ||
+           SearchableText(Login.Note).contains(wanted);
+}
+
+QString MaskedPassword(QStringView Password)
+{
+    qsizetype characters = 0;
+    for (qsizetype index = 0; index < Password.size(); ++index)
+        if (!Password[index].isLowSurrogate() || index == 0 || !Password[index - 1].isHighSurrogate())
+            ++characters;
+    return QString(characters, Bullet);
+}
+
+QString FirstLine(QStringView Note)
+{
+    qsizetype end = 0;
+    while (end < Note.size() && Note[end] != u'\r' && Note[end] != u'\n')
+        ++end;
+    return Note.first(end).toString();
+}
+
+QString FormatLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords)
+{
+    std::vector<std::array<QString, 5>> lines{{QStringLiteral("ID"), QStringLiteral("Site name"),
+                                               QStringLiteral("Login name"), QStringLiteral("Password"),
+                                               QStringLiteral("Note")}};
+    for (const TCliLogin& login : Logins)
+        lines.push_back({QString::number(login.ID), OneLine(login.Site), OneLine(login.Login),
+                         ShowPasswords ? OneLine(login.Password) : MaskedPassword(login.Password),
+                         FirstLine(login.Note)});
+    std::array<qsizetype, 5> widths{};
+    for (const auto& cells : lines)
+        for (std::size_t column = 0; column < cells.size(); ++column)
+            widths[column] = std::max(widths[column], cells[column].size());
+    QString text;
+    for (const auto& cells : lines) {
+        QString line;
+        for (std::size_t column = 0; column < cells.size(); ++column)
+            line += column + 1 < cells.size() ? cells[column].leftJustified(widths[column] + 2) : cells[column];
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString FormatLogin(const TCliLogin& Login)
+{
+    const QString indent(12, QLatin1Char(' '));
+    return QStringLiteral("ID:         %1\n").arg(Login.ID) + QStringLiteral("Site name:  ") + Login.Site +
+           QStringLiteral("\nLogin name: ") + Login.Login + QStringLiteral("\nPassword:   ") + Login.Password +
+           QStringLiteral("\nNote:       ") + NoteLines(Login.Note).join(QLatin1Char('\n') + indent) +
+           QLatin1Char('\n');
+}

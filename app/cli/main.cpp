@@ -1,0 +1,10 @@
+#include "app/cli/CliCommands.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("fenk-cli"));
+    return RunCli(QCoreApplication::arguments().mid(1));
+}
