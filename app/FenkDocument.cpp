@@ -164,6 +164,17 @@ TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
             RemoveIfEmpty(FileName);
     });
     result = LoadFromFile(FileName, true);
+    if (result != TFenkLoadResult::Loaded)
+        return result;
+    // An empty file opens with any password: the new vault is enciphered under its master password at once, so
+    // that a mistyped password at the next open cannot become the vault's key.
+    try {
+        SaveToFile(FileName_);
+    } catch (...) {
+        result = TFenkLoadResult::Failed;
+        Close();
+        throw;
+    }
     return result;
 }
 
