@@ -238,10 +238,16 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
 
 bool TFenkDocument::SaveFile()
 {
+    const bool isRecreated = !FileExists(FileName_);
     if (FolderExists(FileName_) || !CanCreateFile(FileName_)) {
         ShowWarning(FileSaveError);
         return false;
     }
+    // The empty file the check made for a vanished vault would open with any password.
+    const auto removeUnwritten = qScopeGuard([&] {
+        if (isRecreated)
+            RemoveIfEmpty(FileName_);
+    });
     SaveToFile(FileName_);
     DocumentModified_ = false;
     return true;

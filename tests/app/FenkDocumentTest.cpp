@@ -599,6 +599,24 @@ TEST(FenkDocument, ANewVaultThatCannotBeWrittenLeavesNoFileAndNoKey)
     EXPECT_EQ(session.Document.FileName(), QFileInfo(fileName).absolutePath() + u'/');
 }
 
+TEST(FenkDocument, AFailedSaveOfAVanishedVaultLeavesNoEmptyFile)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    AddLogin(session.Document, {"site", "login", "pw", ""});
+    ASSERT_TRUE(QFile::remove(fileName));
+    InjectSaveFailure(TNESaveStep::WriteContent);
+    EXPECT_THROW(session.Document.SaveFile(), ENESystemErr);
+    InjectSaveFailure(std::nullopt);
+    EXPECT_FALSE(QFile::exists(fileName));
+    EXPECT_TRUE(session.Document.DocumentModified());
+
+    EXPECT_TRUE(session.Document.SaveFile());
+    TVaultSession reader;
+    EXPECT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
+    EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 3);
+}
+
 TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
 {
     TVaultSession session;
