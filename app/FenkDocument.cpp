@@ -55,15 +55,14 @@ private:
     QString Text_;
 };
 
-// The header and payload of a vault file, or nothing after a warning telling why it cannot be read.
+// The header and payload of a vault file, or nothing after a warning telling why it cannot be read. A file that
+// cannot be opened, locked or read is a "File lock error"; "File load error" is kept for contents that do not load.
 std::optional<TFenkFileContent> ReadVaultWithWarnings(const QString& FileName)
 {
     try {
         return ReadVaultFile(FileName);
-    } catch (const ENEFileLockedErr& error) {
-        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
     } catch (const ENESystemErr& error) {
-        ShowWarning(FileLoadError + error.Message());
+        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
     } catch (const ENEFileTypeErr& error) {
         ShowWarning(error.Message());
     } catch (const ENEFileVersionErr& error) {

@@ -365,6 +365,12 @@ TEST(FenkDocument, FailedLoadsLeaveTheOpenVaultAsItWas)
          "pw",
          TFenkLoadResult::Failed,
          {QRegularExpression::escape(fileLocked)}},
+        {"read failure",
+         [](TVaultSession&) { return QStringLiteral("/proc/self/mem"); }, // opens, but reading offset 0 fails
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"File lock error: .+"}},
         {"two bytes",
          [](TVaultSession& s) { return s.Folder.WriteFile("short.fkx", "FK"); },
          false,
