@@ -55,15 +55,14 @@ private:
     QString Text_;
 };
 
-// The header and payload of a vault file, or nothing after a warning telling why it cannot be read.
+// The header and payload of a vault file, or nothing after a warning telling why it cannot be read. A file that
+// cannot be opened, locked or read is a "File lock error"; "File load error" is kept for contents that do not load.
 std::optional<TFenkFileContent> ReadVaultWithWarnings(const QString& FileName)
 {
     try {
         return ReadVaultFile(FileName);
-    } catch (const ENEFileLockedErr& error) {
-        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
     } catch (const ENESystemErr& error) {
-        ShowWarning(FileLoadError + error.Message());
+        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
     } catch (const ENEFileTypeErr& error) {
         ShowWarning(error.Message());
     } catch (const ENEFileVersionErr& error) {
@@ -164,6 +163,17 @@ TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
             RemoveIfEmpty(FileName);
     });
     result = LoadFromFile(FileName, true);
+    if (result != TFenkLoadResult::Loaded)
+        return result;
+    // An empty file opens with any password: the new vault is enciphered under its master password at once, so
+    // that a mistyped password at the next open cannot become the vault's key.
+    try {
+        SaveToFile(FileName_);
+    } catch (...) {
+        result = TFenkLoadResult::Failed;
+        Close();
+        throw;
+    }
     return result;
 }
 
@@ -227,10 +237,16 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
 
 bool TFenkDocument::SaveFile()
 {
+    const bool isRecreated = !FileExists(FileName_);
     if (FolderExists(FileName_) || !CanCreateFile(FileName_)) {
         ShowWarning(FileSaveError);
         return false;
     }
+    // The empty file the check made for a vanished vault would open with any password.
+    const auto removeUnwritten = qScopeGuard([&] {
+        if (isRecreated)
+            RemoveIfEmpty(FileName_);
+    });
     SaveToFile(FileName_);
     DocumentModified_ = false;
     return true;

@@ -97,8 +97,9 @@ public:
     bool ConfirmExit();
 
     // Opens FileName when it exists (after asking), else creates it empty and opens it with a new master password.
-    // An empty file made here is removed again when it is not opened. A file that cannot be created raises
-    // ENESystemErr.
+    // The new file is written enciphered (with no rows) as soon as it is unlocked. An empty file made here is
+    // removed again when it is not opened; when that first write fails the document closes, the file goes and the
+    // failure raises. A file that cannot be created gives the warning "File save error".
     TFenkLoadResult NewFile(const QString& FileName);
     // Reads a vault file into the document, asking for its master password ("Unlock File"; IsNew asks for a new one
     // typed twice). Everything that can fail on a bad or foreign file happens in a store of its own before the

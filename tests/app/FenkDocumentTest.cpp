@@ -365,6 +365,12 @@ TEST(FenkDocument, FailedLoadsLeaveTheOpenVaultAsItWas)
          "pw",
          TFenkLoadResult::Failed,
          {QRegularExpression::escape(fileLocked)}},
+        {"read failure",
+         [](TVaultSession&) { return QStringLiteral("/proc/self/mem"); }, // opens, but reading offset 0 fails
+         false,
+         "pw",
+         TFenkLoadResult::Failed,
+         {"File lock error: .+"}},
         {"two bytes",
          [](TVaultSession& s) { return s.Folder.WriteFile("short.fkx", "FK"); },
          false,
@@ -554,7 +560,7 @@ TEST(FenkDocument, NewFileCreatesAnEmptyVaultUnlockedWithANewPassword)
     EXPECT_EQ(asked.Caption, u"Unlock File");
     EXPECT_TRUE(asked.IsNew);
     EXPECT_EQ(asked.FileName, fileName);
-    EXPECT_EQ(QFileInfo(fileName).size(), 0);
+    EXPECT_GT(QFileInfo(fileName).size(), 0) << "written enciphered at once";
     EXPECT_EQ(session.Document.FileName(), fileName);
     EXPECT_FALSE(session.Document.DocumentModified());
     EXPECT_TRUE(session.Document.IsFileOpen());
@@ -567,6 +573,54 @@ TEST(FenkDocument, NewFileCreatesAnEmptyVaultUnlockedWithANewPassword)
     EXPECT_EQ(session.Document.NewFile(session.Folder.FilePath("no/such/folder.fkx")), TFenkLoadResult::Failed);
     EXPECT_EQ(session.Presenter.Texts(), QStringList{"File save error"});
     EXPECT_EQ(session.Document.FileName(), fileName);
+}
+
+// An empty file opens with any password: a mistyped password at the next open would become the key of every login
+// saved after it.
+TEST(FenkDocument, ANewVaultOpensOnlyWithItsMasterPasswordEvenBeforeTheFirstSave)
+{
+    TVaultSession session;
+    const QString fileName = session.Folder.FilePath("new.fkx");
+    session.Passwords.AnswerNext("right");
+    ASSERT_EQ(session.Document.NewFile(fileName), TFenkLoadResult::Loaded);
+    session.Document.CloseFile();
+
+    TVaultSession reader;
+    EXPECT_EQ(reader.Open(fileName, "wrong"), TFenkLoadResult::Failed);
+    EXPECT_EQ(reader.Presenter.Texts(), QStringList{"Invalid password"});
+    EXPECT_EQ(reader.Open(fileName, "right"), TFenkLoadResult::Loaded);
+    EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 0);
+}
+
+TEST(FenkDocument, ANewVaultThatCannotBeWrittenLeavesNoFileAndNoKey)
+{
+    TVaultSession session;
+    const QString fileName = session.Folder.FilePath("new.fkx");
+    session.Passwords.AnswerNext("pw");
+    InjectSaveFailure(TNESaveStep::WriteContent);
+    EXPECT_THROW(session.Document.NewFile(fileName), ENESystemErr);
+    InjectSaveFailure(std::nullopt);
+    EXPECT_FALSE(QFile::exists(fileName));
+    EXPECT_FALSE(session.Document.Crypt().HasKey());
+    EXPECT_EQ(session.Document.FileName(), QFileInfo(fileName).absolutePath() + u'/');
+}
+
+TEST(FenkDocument, AFailedSaveOfAVanishedVaultLeavesNoEmptyFile)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    AddLogin(session.Document, {"site", "login", "pw", ""});
+    ASSERT_TRUE(QFile::remove(fileName));
+    InjectSaveFailure(TNESaveStep::WriteContent);
+    EXPECT_THROW(session.Document.SaveFile(), ENESystemErr);
+    InjectSaveFailure(std::nullopt);
+    EXPECT_FALSE(QFile::exists(fileName));
+    EXPECT_TRUE(session.Document.DocumentModified());
+
+    EXPECT_TRUE(session.Document.SaveFile());
+    TVaultSession reader;
+    EXPECT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
+    EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 3);
 }
 
 TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
