@@ -163,6 +163,8 @@ void TNEActionButton::mousePressEvent(QMouseEvent* Event)
     TNEBasePanel::mousePressEvent(Event);
     if (Event->button() != Qt::LeftButton || !isEnabled())
         return;
+    // The press is the command's: it goes no further up to the widgets behind, which the command may have freed.
+    Event->accept();
     if (Column_.HasFocusedButton())
         setFocus(Qt::MouseFocusReason);
     Execute();

@@ -1,6 +1,7 @@
 #include "ui/actions/NActionPopup.h"
 
 #include "ui/actions/NPixel.h"
+#include "ui/platform/NApplication.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -15,7 +16,7 @@ void TNEActionPopupItem::Click()
 {
     auto* popup = qobject_cast<TNEActionPopup*>(parent());
     if (popup && popup->Controller())
-        popup->Controller()->ExecuteAction(this, Handler_);
+        RunEventHandler([&] { popup->Controller()->ExecuteAction(this, Handler_); });
 }
 
 TNEActionPopup::TNEActionPopup(QWidget* Parent) : QMenu(Parent) {}

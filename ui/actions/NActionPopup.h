@@ -15,7 +15,8 @@ public:
     TNEActionPopupItem(const TNEActionHandler& Handler, QObject* Parent);
 
     const TNEActionHandler& Handler() const { return Handler_; }
-    // Runs the handler under the controller's lock, with the item as sender.
+    // Runs the handler under the controller's lock, with the item as sender; a failure goes to the application's
+    // default handler instead of unwinding through the menu.
     void Click();
 
 private:

@@ -1,6 +1,7 @@
 #include "ui/lists/NFrame.h"
 
 #include "ui/actions/NControl.h"
+#include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
 #include <QApplication>
@@ -74,7 +75,8 @@ void TNEBaseFrame::AddOkCancelButtons(std::function<void()> Accept)
 {
     OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_);
     OkButton_->setDefault(true);
-    connect(OkButton_, &QPushButton::clicked, this, std::move(Accept));
+    // A refusal (an entry that does not check out) goes to the application's default handler; the form stays open.
+    connect(OkButton_, &QPushButton::clicked, this, [Accept = std::move(Accept)] { RunEventHandler(Accept); });
     CancelButton_ = CreateGlyphButton(CancelGlyph, QStringLiteral("Cancel"), Form_);
     connect(CancelButton_, &QPushButton::clicked, Form_, &QDialog::reject);
     // The dialog itself turns Escape and the close box into reject(); Ctrl+Enter needs the key preview.

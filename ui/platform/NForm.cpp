@@ -110,6 +110,15 @@ void TNEForm::showEvent(QShowEvent* Event)
     QDialog::showEvent(Event);
 }
 
+void TNEForm::keyPressEvent(QKeyEvent* Event)
+{
+    if (!isModal() && Event->matches(QKeySequence::Cancel)) {
+        Event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(Event);
+}
+
 void TNEForm::CenterOnOwner()
 {
     if (!parentWidget())

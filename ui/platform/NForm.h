@@ -65,6 +65,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* Event) override;
+    // Escape cancels a form only while it runs modally: a window shown modeless, such as the main window, is closed
+    // by its own commands, which may ask first.
+    void keyPressEvent(QKeyEvent* Event) override;
 
 private:
     void CenterOnOwner();

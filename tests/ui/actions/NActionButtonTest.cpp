@@ -341,3 +341,45 @@ TEST_F(NActionButton, ButtonsPaintTheirStatesInTheirColours)
     EXPECT_EQ(Render(window.ToolButton(1)).pixelColor(12, 2), QColor(208, 216, 224))
         << "a tool bar button shows its bar";
 }
+
+namespace {
+
+// Counts the events of one type that reach a widget.
+class TEventCounter : public QObject
+{
+public:
+    TEventCounter(QWidget& Widget, QEvent::Type Type, int& Count) : Type_(Type), Count_(Count)
+    {
+        Widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        if (Event->type() == Type_)
+            ++Count_;
+        return false;
+    }
+
+private:
+    QEvent::Type Type_;
+    int& Count_;
+};
+
+} // namespace
+
+TEST_F(NActionButton, APressThatRanACommandStopsAtTheButton)
+{
+    TWindow window;
+    window.ShowActive();
+    int pressesBehind = 0;
+    TEventCounter counter(window.Form, QEvent::MouseButtonPress, pressesBehind);
+    PressLeft(window.ViewButton(0));
+    PressLeft(window.ToolButton(0));
+    EXPECT_EQ(window.Commands.Runs, 2);
+    EXPECT_EQ(pressesBehind, 0) << "the window behind the buttons must not see the presses";
+
+    window.Commands.WhileRunning = [&] { delete window.ToolBar; }; // a command that takes its own button away
+    PressLeft(window.ToolButton(0));
+    EXPECT_EQ(window.Commands.Runs, 3);
+}

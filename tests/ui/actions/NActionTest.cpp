@@ -290,3 +290,22 @@ TEST_F(NAction, PopupItemsFollowTheActionsAndRunThemThroughTheController)
     items[0]->trigger();
     EXPECT_EQ(locked.Commands.Opened, 1) << "the held lock keeps a menu command from running";
 }
+
+TEST_F(NAction, AFailingMenuCommandIsReportedByTheApplicationAndReleasesTheLock)
+{
+    TLockedController locked;
+    locked.Controller.AddAction(4, QStringLiteral("Fail"), locked.Commands.FailHandler(), 0, {});
+    TNEActionPopup popup;
+    locked.Controller.BuildPopup(popup);
+    EXPECT_NO_THROW(popup.actions().at(0)->trigger()) << "an exception must not unwind through the menu";
+    EXPECT_FALSE(locked.Lock.IsLocked());
+
+    TNEActionController unlocked;
+    unlocked.AddAction(32, QStringLiteral("Open"), locked.Commands.OpenHandler(), 0, {});
+    TNEActionPopup lockless;
+    unlocked.BuildPopup(lockless);
+    EXPECT_NO_THROW(lockless.actions().at(0)->trigger());
+    EXPECT_EQ(locked.Commands.Opened, 0);
+    ASSERT_EQ(Presenter.Messages().size(), 1u);
+    EXPECT_EQ(Presenter.Messages()[0].Text, QStringLiteral("Action lock is invalid."));
+}

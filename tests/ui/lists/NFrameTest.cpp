@@ -35,6 +35,18 @@ private:
 [[maybe_unused]] testing::Environment* const ScreenEnvironment =
     testing::AddGlobalTestEnvironment(new TScreenEnvironment);
 
+NE_DECLARE_ERROR(ETestRefusalErr, ENEException, "Entry refused");
+
+// A frame whose OK refuses to accept, as a dialog checking its entries does.
+class TRefusingFrame : public TNEBaseFrame
+{
+public:
+    TRefusingFrame()
+    {
+        AddOkCancelButtons([] { throw ETestRefusalErr(); });
+    }
+};
+
 } // namespace
 
 TEST_F(NFrame, FormStartsAsABlankSizeableDialogAtTheDefaultGeometry)
@@ -238,4 +250,21 @@ TEST_F(NFrame, BulletEchoShowsEveryCharacterAsABullet)
     edit.setText(QStringLiteral("pa\u00DF"));
     EXPECT_EQ(edit.echoMode(), QLineEdit::Password);
     EXPECT_EQ(edit.displayText(), QString(3, QChar(0x2022)));
+}
+
+TEST_F(NFrame, AFailingOkIsReportedByTheApplicationAndLeavesTheDialogOpen)
+{
+    TRefusingFrame frame;
+    TModalDriver driver;
+    bool stillOpen = false;
+    driver.Answer([&](QWidget&) {
+        EXPECT_NO_THROW(frame.OkButton()->click()) << "an exception must not unwind through the button";
+        QTest::keyClick(&frame.Form(), Qt::Key_Return, Qt::ControlModifier);
+        stillOpen = frame.Form().isVisible();
+        frame.Form().reject();
+    });
+    frame.ShowModal();
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(Presenter.Messages().size(), 2u);
+    EXPECT_EQ(Presenter.Messages()[0].Text, QStringLiteral("Entry refused."));
 }

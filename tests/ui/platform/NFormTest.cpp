@@ -203,3 +203,17 @@ TEST_F(NForm, ActiveControlGetsTheFocusWhenTheFormShows)
     form.SetActiveControl(first);
     EXPECT_EQ(QApplication::focusWidget(), first);
 }
+
+TEST_F(NForm, EscapeClosesAFormOnlyWhileItRunsModally)
+{
+    TPreviewForm window;
+    ShowAndFocus(window, *window.Edit);
+    QTest::keyClick(window.Edit, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible()) << "a window shown modeless, such as the main window, stays open";
+    window.hide();
+
+    TModalDriver driver;
+    driver.Answer([&](QWidget&) { QTest::keyClick(window.Edit, Qt::Key_Escape); });
+    EXPECT_EQ(window.ShowModal(), QDialog::Rejected);
+    EXPECT_EQ(driver.AnsweredCount(), 1);
+}
