@@ -1,5 +1,6 @@
 #include "store/NRow.h"
 
+#include "foundation/NCrypt.h"
 #include "store/NLocaleText.h"
 #include "store/NRowsetBase.h"
 #include "store/NStore.h"
@@ -9,6 +10,18 @@
 #include <vector>
 
 namespace {
+
+// Logins hold passwords: zero the texts of a cell that only this row still holds before they are freed. A text
+// shared with a copy somebody else keeps is left to that copy.
+void BurnOwnTexts(TNEValuePair& Pair)
+{
+    QString edit = std::move(Pair.Edit.Text);
+    if (edit.isDetached())
+        BurnString(edit);
+    edit = QString();
+    if (Pair.Current.Text.isDetached())
+        BurnString(Pair.Current.Text);
+}
 
 std::int32_t KeyOfRow(TNERow* Row)
 {
@@ -54,8 +67,11 @@ TNERow::TNERow(TNERowset& Owner)
 TNERow::~TNERow()
 {
     for (int column = 0; column < Rowset_.ColumnCount(); ++column) {
+        TNEValuePair& pair = Values_[std::size_t(column)];
         if (Rowset_.Columns(column).Kind() == ckReference)
-            ReleaseTarget(column, Values_[std::size_t(column)].Current.Reference);
+            ReleaseTarget(column, pair.Current.Reference);
+        else
+            BurnOwnTexts(pair);
     }
 }
 

@@ -191,3 +191,16 @@ TEST(Row, ARefusedPostRestoresValuesAndCounts)
 }
 
 } // namespace
+
+TEST(Row, DestroyingARowLeavesCopiesOfItsTextsToTheirHolders)
+{
+    TOwnership data;
+    const std::int32_t id = data.Owners.InsertRow(u"Ada;Bath;");
+    TNERow& row = data.Owner(id);
+    const QString name = row.GetString(0);     // shares the row's storage
+    row.SetString(1, QStringLiteral("Wells")); // an edit never posted
+    const QString town = row.GetString(1);
+    data.Owners.DeleteRow(id);
+    EXPECT_EQ(name, QStringLiteral("Ada"));
+    EXPECT_EQ(town, QStringLiteral("Bath"));
+}
