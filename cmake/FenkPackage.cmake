@@ -13,6 +13,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs link, found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The window needs a platform plugin, which Qt loads at run time, unseen by the library scan.
+if(TARGET fenk)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "password vault for the Linux desktop")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Fenk keeps your logins (site name, login name, password and note) in one
