@@ -168,7 +168,9 @@ CASES
 # --- The version -------------------------------------------------------------------------------------------------
 check "fenk-cli --version prints the project version" same "$("$cli" --version)" "Fenk $FENK_VERSION"
 if ((FENK_HAS_WINDOW)); then
-    check "fenk --version prints the project version" same "$("$root/bin/fenk" --version)" "Fenk $FENK_VERSION"
+    # Also where no display is, as in a terminal over ssh.
+    check "fenk --version prints the project version without a display" \
+        same "$(env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$root/bin/fenk" --version)" "Fenk $FENK_VERSION"
 fi
 
 # --- The package -------------------------------------------------------------------------------------------------
