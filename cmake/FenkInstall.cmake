@@ -30,3 +30,18 @@ install(FILES README.md data/copyright ${CMAKE_BINARY_DIR}/data/changelog.gz DES
 if(EXISTS ${CMAKE_SOURCE_DIR}/docs/screenshots)
     install(DIRECTORY docs/screenshots DESTINATION ${FENK_DOC_DIR}/docs)
 endif()
+
+# An install straight onto the system (no DESTDIR, which package builds stage into) brings the desktop's file type
+# and menu caches up to date itself; a package leaves that to the system's triggers.
+install(CODE "
+    if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+        find_program(FENK_UPDATE_MIME update-mime-database)
+        find_program(FENK_UPDATE_DESKTOP update-desktop-database)
+        if(FENK_UPDATE_MIME)
+            execute_process(COMMAND \${FENK_UPDATE_MIME} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/mime\")
+        endif()
+        if(FENK_UPDATE_DESKTOP AND EXISTS \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/applications\")
+            execute_process(COMMAND \${FENK_UPDATE_DESKTOP} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/applications\")
+        endif()
+    endif()
+")

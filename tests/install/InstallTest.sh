@@ -23,16 +23,44 @@ check()
     fi
 }
 
+# fail DESCRIPTION LOG: counts a step that failed and shows what it printed.
+fail()
+{
+    failed=$((failed + 1))
+    printf 'FAILED: %s\n' "$1" >&2
+    cat "$2" >&2
+}
+
 same() { [[ $1 == "$2" ]] || { printf 'expected: %q\n  actual: %q\n' "$2" "$1"; return 1; }; }
-# Prints nothing and fails when the tool printed anything but hints.
-quiet() { local output; output=$("$@" 2>&1) && ! grep -v ': hint: ' <<<"$output" | grep . || { echo "$output"; return 1; }; }
+# Runs a validator and fails when it fails or prints anything but hints.
+quiet()
+{
+    local output
+    output=$("$@" 2>&1) || { echo "$output"; return 1; }
+    if grep -v ': hint: ' <<<"$output" | grep -q .; then
+        echo "$output"
+        return 1
+    fi
+}
 
 stage=$work/stage
 root=$stage/usr
 if ! DESTDIR=$stage cmake --install "$FENK_BUILD" --prefix /usr >"$work/install.log" 2>&1; then
-    cat "$work/install.log" >&2
-    echo "0 passed, 1 failed"
+    fail "the install into DESTDIR" "$work/install.log"
+    echo "$passed passed, $failed failed"
     exit 1
+fi
+
+# Installed straight onto a system (no DESTDIR), the desktop's caches are brought up to date.
+direct=$work/direct
+if DESTDIR='' cmake --install "$FENK_BUILD" --prefix "$direct" >"$work/install.log" 2>&1; then
+    check "a direct install compiles the file type database" test -s "$direct/share/mime/mime.cache"
+    if ((FENK_HAS_WINDOW)); then
+        check "a direct install opens vaults with Fenk" \
+            grep -qxF 'application/x-fenk-vault=fenk.desktop;' "$direct/share/applications/mimeinfo.cache"
+    fi
+else
+    fail "a direct install" "$work/install.log"
 fi
 
 # --- The file list -----------------------------------------------------------------------------------------------
@@ -119,10 +147,10 @@ for page in "${pages[@]}"; do
 done
 
 cli=$root/bin/fenk-cli
-commands=$("$cli" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\)  .*/\1/p')
-check "fenk-cli lists its commands" test -n "$commands"
+mapfile -t commands < <("$cli" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\)  .*/\1/p')
+check "fenk-cli lists its commands" test "${#commands[@]}" -gt 0
 man_text "${pages[0]}" >"$work/fenk-cli.txt"
-for command in $commands; do
+for command in "${commands[@]}"; do
     check "fenk-cli.1 explains $command" grep -qE "^ +$command( |$)" "$work/fenk-cli.txt"
     for option in $("$cli" "$command" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
         check "fenk-cli.1 explains $option of $command" grep -qE "^ +(.*, )?$option( |,|$)" "$work/fenk-cli.txt"
@@ -148,7 +176,7 @@ complete_line()
         "$root/share/bash-completion/completions/fenk-cli" "$1")
 }
 check "the completion offers every command" \
-    same "$(complete_line 'fenk-cli ')" "$(printf '%s\n' $commands --help --version | sort | paste -sd ' ')"
+    same "$(complete_line 'fenk-cli ')" "$(printf '%s\n' "${commands[@]}" --help --version | sort | paste -sd ' ')"
 # The line typed (up to the cursor) and what the completion offers, sorted; "|" ends the line.
 while IFS='|' read -r line offered; do
     check "the completion of '$line'" same "$(complete_line "$line")" "$offered"
@@ -187,7 +215,7 @@ if [[ ${FENK_BUILD_PACKAGE:-1} == 1 ]] && command -v dpkg-deb >/dev/null; then
             check "lintian finds no errors or warnings" lintian --fail-on error,warning "$deb"
         fi
     else
-        check "cpack builds the package" cat "$work/cpack.log" false
+        fail "cpack builds the package" "$work/cpack.log"
     fi
 fi
 
