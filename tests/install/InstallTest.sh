@@ -163,8 +163,9 @@ complete_line()
 {
     (cd "$work/completion" && PATH=$root/bin:$PATH bash -c '
         source "$1"
-        read -ra COMP_WORDS <<<"$2"
-        [[ $2 == *" " ]] && COMP_WORDS+=("")
+        line=${2//=/ = }
+        read -ra COMP_WORDS <<<"$line"
+        [[ $line == *" " ]] && COMP_WORDS+=("")
         COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
         _fenk_cli fenk-cli
         printf "%s\n" "${COMPREPLY[@]}" | sort | paste -sd " "' _ \
@@ -180,6 +181,8 @@ fenk-cli ex|export
 fenk-cli export v.fkx --|--format --help --password-stdin --quiet
 fenk-cli export v.fkx --format |csv json
 fenk-cli import v.fkx a.fkx --format j|json
+fenk-cli export v.fkx --format=|csv json
+fenk-cli import v.fkx --format=csv |a.fkx b.csv folder
 fenk-cli edit v.fkx 3 --site x --|--help --login --note --password --password-stdin
 fenk-cli add v.fkx --site |
 fenk-cli list |a.fkx folder
