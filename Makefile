@@ -8,11 +8,16 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
 
-# Debian 12 packages the build, the tests and the benchmarks need.
-PACKAGES = cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           libssl-dev clang-format
+PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot
+# Debian 12 packages the build, the tests and the benchmarks need: the compilers and libraries, the manual pages'
+# compiler, and the tools that check the installed files and the package.
+PACKAGES = cmake ninja-build g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev \
+           libbenchmark-dev libssl-dev clang-format scdoc \
+           desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin man-db file dpkg-dev lintian
+
+.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot \
+        install deb
 
 all: build
 
@@ -36,6 +41,14 @@ build: configure
 
 test: build
 	cd $(BUILD) && $(CTEST_ENV) ctest --output-on-failure
+
+# Installs under PREFIX (default /usr/local); DESTDIR stages the files elsewhere, as packagers do.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package of everything `make install` puts in place, under /usr: $(BUILD)/fenk_VERSION_ARCH.deb.
+deb: build
+	cd $(BUILD) && cpack --config CPackConfig.cmake
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

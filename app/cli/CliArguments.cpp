@@ -120,6 +120,12 @@ TCliArguments TCliArguments::Parse(const QStringList& Arguments)
             result.Command_ = Arguments.first();
         return result;
     }
+    if (Arguments.first() == u"--version") {
+        if (Arguments.size() > 1)
+            throw ECliUsageErr(QStringLiteral("Unexpected argument \"%1\"").arg(Arguments[1]));
+        result.WantsVersion_ = true;
+        return result;
+    }
     const TCommandSpec* command = FindCommand(Arguments.first());
     if (!command)
         throw ECliUsageErr(QStringLiteral("Unknown command \"%1\"").arg(Arguments.first()));
@@ -183,7 +189,8 @@ bool IsCommand(const QString& Name)
 
 QString ToolHelp()
 {
-    QString help = QStringLiteral("Usage: fenk-cli COMMAND [ARGUMENTS] [OPTIONS]\n\n"
+    QString help = QStringLiteral("Usage: fenk-cli COMMAND [ARGUMENTS] [OPTIONS]\n"
+                                  "       fenk-cli --version\n\n"
                                   "Keeps the logins of a Fenk vault file from the command line.\n\n"
                                   "Commands:\n");
     for (const TCommandSpec& command : Commands)

@@ -17,12 +17,13 @@ class TCliArguments
 public:
     // Reads the arguments after the program name. Raises ECliUsageErr for an unknown command or option, a missing
     // or surplus argument, an option without its value, an option given twice or a required option left out.
-    // "--help" or "-h" anywhere asks for help and skips the other checks.
+    // "--help" or "-h" anywhere asks for help and skips the other checks; "--version" alone asks for the version.
     static TCliArguments Parse(const QStringList& Arguments);
 
     // The command's name; empty when only the tool's help was asked for.
     const QString& Command() const { return Command_; }
     bool WantsHelp() const { return WantsHelp_; }
+    bool WantsVersion() const { return WantsVersion_; }
     // The positional arguments in order (FILE first for every command).
     const QStringList& Positionals() const { return Positionals_; }
     const QString& Positional(int Index) const { return Positionals_.at(Index); }
@@ -34,6 +35,7 @@ public:
 private:
     QString Command_;
     bool WantsHelp_ = false;
+    bool WantsVersion_ = false;
     QStringList Positionals_;
     QHash<QString, QString> Options_;
 };

@@ -1,5 +1,6 @@
 #include "app/cli/CliCommands.h"
 
+#include "FenkVersion.h"
 #include "app/FenkDocument.h"
 #include "app/cli/CliArguments.h"
 #include "app/cli/CliExchange.h"
@@ -270,6 +271,10 @@ int RunCli(const QStringList& Arguments)
         const TCliArguments arguments = TCliArguments::Parse(Arguments);
         if (arguments.WantsHelp()) {
             PrintOut(CommandHelp(arguments.Command()));
+            return esSuccess;
+        }
+        if (arguments.WantsVersion()) {
+            PrintOut(QLatin1String(FenkVersionText) + QLatin1Char('\n'));
             return esSuccess;
         }
         TCliPresenter presenter;

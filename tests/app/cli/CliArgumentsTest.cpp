@@ -52,6 +52,15 @@ TEST(CliArguments, AsksForHelpOfTheCommandOrTheTool)
     }
 }
 
+TEST(CliArguments, AsksForTheVersionOnlyWhenItStandsAlone)
+{
+    const TCliArguments version = TCliArguments::Parse(Words("--version"));
+    EXPECT_TRUE(version.WantsVersion());
+    EXPECT_TRUE(version.Command().isEmpty());
+    EXPECT_FALSE(TCliArguments::Parse(Words("--version --help")).WantsVersion());
+    EXPECT_FALSE(TCliArguments::Parse(Words("list a.fkx")).WantsVersion());
+}
+
 TEST(CliArguments, RefusesMalformedCommandLines)
 {
     const struct
@@ -71,6 +80,8 @@ TEST(CliArguments, RefusesMalformedCommandLines)
         {"add a.fkx --login y --site", "Option --site needs a value"},
         {"list a.fkx --show-passwords=yes", "Option --show-passwords takes no value"},
         {"export a.fkx", "Option --format is required"},
+        {"--version list", "Unexpected argument \"list\""},
+        {"list a.fkx --version", "Unknown option --version for list"},
     };
     for (const auto& example : cases)
         EXPECT_EQ(MessageOf([&] { TCliArguments::Parse(Words(example.Line)); }), example.Message) << example.Line;

@@ -1,3 +1,4 @@
+#include "FenkVersion.h"
 #include "tests/support/LockHolder.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/TestData.h"
@@ -291,6 +292,9 @@ TEST(FenkCliUsage, AnswersHelpAndRefusesMalformedCommandLines)
     EXPECT_EQ(help.Status, 0);
     EXPECT_TRUE(help.Out.contains(u"  import  "));
     EXPECT_TRUE(Cli({u"passwd"_qs, u"--help"_qs}).Out.startsWith(u"Usage: fenk-cli passwd FILE"));
+    const TRun version = Cli({u"--version"_qs});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, QLatin1String(FenkVersionText) + u'\n');
 
     const QStringList malformed[] = {
         {},
