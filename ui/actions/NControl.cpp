@@ -33,21 +33,12 @@ std::pair<int, int> DefaultSpan(int Screen, int Minimum)
     return {(Screen - size) / 2, size};
 }
 
-// The accelerator key of a character: its code with "a" to "z" folded to upper case; -1 beyond the 8-bit codes.
-int FoldedKey(QChar Character)
-{
-    const char16_t code = Character.unicode();
-    if (code >= u'a' && code <= u'z')
-        return code - (u'a' - u'A');
-    return code < 256 ? code : -1;
-}
-
 bool TakeFreeKey(QChar Character, TNEAcceleratorKeys& FreeKeys)
 {
-    const int key = FoldedKey(Character);
-    if (key < 0 || !FreeKeys.test(std::size_t(key)))
+    const TNEKeyCode key = AcceleratorKeyCode(Character);
+    if (key == 0 || !FreeKeys.test(key))
         return false;
-    FreeKeys.reset(std::size_t(key));
+    FreeKeys.reset(key);
     return true;
 }
 
@@ -363,22 +354,25 @@ TNEAcceleratorKeys InitAcceleratorKeys()
 
 QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys)
 {
-    QString result = Caption;
+    QString result;
+    result.reserve(Caption.size() + 1);
     bool kept = false;
-    qsizetype i = 0;
-    while (i < result.size()) {
-        if (result[i] != u'&') {
+    for (qsizetype i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] != u'&') {
+            result += Caption[i];
+        } else if (i + 1 == Caption.size()) {
+            break; // a trailing "&" marks nothing
+        } else if (Caption[i + 1] == u'&') {
+            result += QStringLiteral("&&"); // a literal ampersand stays one
             ++i;
-        } else if (!kept && i + 1 < result.size() && TakeFreeKey(result[i + 1], FreeKeys)) {
+        } else if (!kept && TakeFreeKey(Caption[i + 1], FreeKeys)) {
+            result += u'&';
             kept = true;
-            ++i;
-        } else {
-            result.remove(i, 1); // the next character is examined at the same place
-        }
+        } // any other mark goes, and the character it marked follows as plain text
     }
     if (kept)
         return result;
-    for (i = 0; i < result.size(); ++i) {
+    for (qsizetype i = 0; i < result.size(); ++i) {
         if (TakeFreeKey(result[i], FreeKeys)) {
             result.insert(i, u'&');
             break;
@@ -389,11 +383,7 @@ QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys)
 
 TNEShortCut AcceleratorOf(const QString& Caption)
 {
-    const qsizetype marker = Caption.indexOf(u'&');
-    if (marker < 0 || marker + 1 >= Caption.size())
-        return 0;
-    const int key = FoldedKey(Caption[marker + 1]);
-    return key < 0 ? 0 : ShortCut(TNEKeyCode(key), scAlt);
+    return AcceleratorShortCut(Caption);
 }
 
 TNEAcceleratorKeys CollectAcceleratorKeys(const QStringList& Captions)

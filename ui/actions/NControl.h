@@ -197,13 +197,13 @@ using TNEAcceleratorKeys = std::bitset<256>;
 
 // The accelerator alphabet: the key codes of "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ".
 TNEAcceleratorKeys InitAcceleratorKeys();
-// The caption with exactly one "&", before the first character whose letter is still free (its own first "&"
-// when that letter is free), every other "&" removed; no "&" at all when no letter is free. The letter taken
-// leaves FreeKeys. Letters compare by upper case, folding only "a" to "z".
+// The caption with exactly one accelerator mark, before the first character whose letter is still free (its own
+// first mark when that letter is free), every other mark removed; none when no letter is free. The letter taken
+// leaves FreeKeys. Letters compare by upper case, folding only "a" to "z". "&&" is a literal ampersand and stays,
+// as every reader of accelerators takes it.
 QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys);
-// Alt plus the key of the character after the first "&" ("a" to "z" folded to upper case); an "&" at the end does
-// not count, and neither does a character beyond the 8-bit codes. 0 when there is none. Unlike the platform's
-// AcceleratorShortCut, "&&" is no literal here: the second "&" is the accelerator character.
+// Alt plus the accelerator letter or digit of a caption, read as the windows route and underline it
+// (AcceleratorShortCut); 0 when there is none.
 TNEShortCut AcceleratorOf(const QString& Caption);
 // The key codes of AcceleratorOf of every caption that has one.
 TNEAcceleratorKeys CollectAcceleratorKeys(const QStringList& Captions);

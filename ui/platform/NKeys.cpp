@@ -126,18 +126,28 @@ QString ShortCutToText(TNEShortCut Value)
     return prefix + name;
 }
 
-TNEShortCut AcceleratorShortCut(const QString& Caption)
+qsizetype AcceleratorIndex(const QString& Caption)
 {
     for (qsizetype i = 0; i + 1 < Caption.size(); ++i) {
         if (Caption[i] != u'&')
             continue;
-        if (Caption[i + 1] == u'&') { // "&&" is a literal ampersand
-            ++i;
-            continue;
-        }
-        const char16_t letter = Caption[i + 1].unicode();
-        const int code = (letter >= u'a' && letter <= u'z') ? letter - (u'a' - u'A') : letter;
-        return IsLetterOrDigitCode(code) ? ShortCut(static_cast<TNEKeyCode>(code), scAlt) : 0;
+        if (Caption[i + 1] != u'&')
+            return i + 1;
+        ++i; // a literal ampersand
     }
-    return 0;
+    return -1;
+}
+
+TNEKeyCode AcceleratorKeyCode(QChar Character)
+{
+    const char16_t code = Character.unicode();
+    const int folded = (code >= u'a' && code <= u'z') ? code - (u'a' - u'A') : code;
+    return IsLetterOrDigitCode(folded) ? static_cast<TNEKeyCode>(folded) : 0;
+}
+
+TNEShortCut AcceleratorShortCut(const QString& Caption)
+{
+    const qsizetype index = AcceleratorIndex(Caption);
+    const TNEKeyCode key = index < 0 ? 0 : AcceleratorKeyCode(Caption[index]);
+    return key == 0 ? 0 : ShortCut(key, scAlt);
 }

@@ -93,7 +93,7 @@ TEST(NKeys, EveryKeyCodeWithAQtKeyComesBack)
     EXPECT_EQ(ShortCutToText(ShortCut(0x90, scCtrl)), QString()) << "a key without a name has no text";
 }
 
-TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersand)
+TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersandThatIsNoLiteral)
 {
     struct Case
     {
@@ -107,6 +107,8 @@ TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersand)
         {"Page D&own", ShortCut('O', scAlt)},
         {"&1 file", ShortCut('1', scAlt)},
         {"A&&B &c", ShortCut('C', scAlt)},
+        {"A&&&B", ShortCut('B', scAlt)},
+        {"&&x", 0},
         {"Save && quit", 0},
         {"Trailing&", 0},
         {"No letter", 0},
@@ -117,4 +119,5 @@ TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersand)
     for (const Case& c : cases)
         EXPECT_EQ(AcceleratorShortCut(QString::fromUtf8(c.Caption)), c.Expected) << c.Caption;
     EXPECT_EQ(AcceleratorShortCut(QStringLiteral("&\u00e9t\u00e9")), 0) << "only ASCII letters and digits";
+    EXPECT_EQ(AcceleratorIndex(QStringLiteral("A&&&B")), 4);
 }
