@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include <array>
+#include <string_view>
 
 namespace {
 
@@ -36,6 +37,30 @@ constexpr std::array NamedKeys = {
 bool IsLetterOrDigitCode(int Code)
 {
     return (Code >= '0' && Code <= '9') || (Code >= 'A' && Code <= 'Z');
+}
+
+// The letter and digit rows of the US layout, each from the XKB keycode of its first key.
+struct KeyRow
+{
+    quint32 FirstScanCode;
+    std::string_view Keys;
+};
+constexpr std::array UsKeyRows = {
+    KeyRow{10, "1234567890"},
+    KeyRow{24, "QWERTYUIOP"},
+    KeyRow{38, "ASDFGHJKL"},
+    KeyRow{52, "ZXCVBNM"},
+};
+
+// The letter or digit at the place of a key on a US keyboard, from the native scan code as xcb and Wayland report
+// it (the XKB keycode: the evdev code + 8); 0 for any other place.
+TNEKeyCode UsKeyCodeFromScanCode(quint32 ScanCode)
+{
+    for (const KeyRow& row : UsKeyRows) {
+        if (ScanCode >= row.FirstScanCode && ScanCode - row.FirstScanCode < row.Keys.size())
+            return static_cast<TNEKeyCode>(row.Keys[ScanCode - row.FirstScanCode]);
+    }
+    return 0;
 }
 
 } // namespace
@@ -94,10 +119,13 @@ Qt::KeyboardModifiers QtModifiersFromShortCut(TNEShortCut Value)
 
 TNEShortCut ShortCutFromKeyEvent(const QKeyEvent& Event)
 {
+    const TNEShortCut modifiers = ModifiersFromQt(Event.modifiers());
     if (Event.key() == Qt::Key_Backtab)
-        return ShortCut(vkTab, ModifiersFromQt(Event.modifiers()) | scShift);
-    const TNEKeyCode key = KeyCodeFromQtKey(Event.key());
-    return key == 0 ? 0 : ShortCut(key, ModifiersFromQt(Event.modifiers()));
+        return ShortCut(vkTab, modifiers | scShift);
+    TNEKeyCode key = KeyCodeFromQtKey(Event.key());
+    if (key == 0)
+        key = UsKeyCodeFromScanCode(Event.nativeScanCode());
+    return key == 0 ? 0 : ShortCut(key, modifiers);
 }
 
 QString ShortCutToText(TNEShortCut Value)

@@ -55,7 +55,10 @@ int QtKeyFromKeyCode(TNEKeyCode Key);
 TNEShortCut ModifiersFromQt(Qt::KeyboardModifiers Modifiers);
 Qt::KeyboardModifiers QtModifiersFromShortCut(TNEShortCut Value);
 
-// The shortcut of a key event, 0 when its key is not one of ours. Backtab arrives as Shift+Tab.
+// The shortcut of a key event, 0 when its key is not one of ours. Backtab arrives as Shift+Tab; the keypad modifier
+// does not count. Letters and digits do not depend on the keyboard layout: a key the active layout gives no Latin
+// letter or digit (a Cyrillic or Greek letter, an AZERTY digit key) counts as the letter or digit at its place on a
+// US keyboard, so Ctrl+O and Alt+letter work whatever layout is active.
 TNEShortCut ShortCutFromKeyEvent(const QKeyEvent& Event);
 
 // The text of a shortcut for hints and menus: "Shift+Ctrl+Alt+" then the key name ("Ctrl+O", "Shift+Alt+Home").
