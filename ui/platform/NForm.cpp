@@ -52,12 +52,6 @@ void TNEForm::SetActiveControl(QWidget* Control)
         Control->setFocus(Qt::OtherFocusReason);
 }
 
-void TNEForm::KeyDown(TNEShortCut& Key)
-{
-    if (OnKeyDown)
-        OnKeyDown(Key);
-}
-
 bool TNEForm::DeliverAccelerator(TNEShortCut Key)
 {
     if (!IsAccelerator(Key))
@@ -83,8 +77,8 @@ bool TNEForm::PreviewKeyEvent(QKeyEvent& Event)
         Event.accept();
         return true;
     }
-    if (KeyPreview_) {
-        KeyDown(key);
+    if (KeyPreview_ && OnKeyDown) {
+        OnKeyDown(key);
         if (key == 0) {
             Event.accept();
             return true;

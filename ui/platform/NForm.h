@@ -24,9 +24,13 @@ public:
     virtual void ExecuteAccelerator() = 0;
 };
 
-// The base of every window built in code: the main window (shown modeless) and the modal frames. With key preview
-// on, the form's KeyDown sees every key before the focused control and consumes it by zeroing it; Alt+letter then
-// goes to the control whose caption carries that letter. Key events reach the form through TNEApplication.
+// The base of every window built in code: the main window (shown modeless) and the modal frames. Key events reach
+// the form through TNEApplication before the focused control sees them.
+//
+// Keys: a form has exactly one key-down hook, OnKeyDown. While key preview is on it sees every key before the
+// focused control and consumes a key by zeroing it; Alt+letter then goes to the control whose caption carries that
+// letter. Code that needs the keys first (a find bar, a frame, the main window) saves the installed handler,
+// installs its own, calls the saved one from it, and puts it back when done.
 class TNEForm : public QDialog
 {
     Q_OBJECT
@@ -48,8 +52,7 @@ public:
     TNEFormPosition Position() const { return Position_; }
     void SetPosition(TNEFormPosition Value) { Position_ = Value; }
 
-    // Sees a key before the focused control while key preview is on; zero Key to consume it. Runs OnKeyDown.
-    virtual void KeyDown(TNEShortCut& Key);
+    // The form's one key-down hook, called with every previewed key (see the class comment).
     TNEMethod<void(TNEShortCut&)> OnKeyDown;
 
     // Hands Alt+letter to the first enabled, visible control whose caption carries that letter; true when one

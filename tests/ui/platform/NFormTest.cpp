@@ -15,19 +15,21 @@ namespace {
 
 using NForm = TApplicationFixture;
 
-// A form that consumes the keys it is told to and records every key it previews.
+// A form that consumes the keys it is told to and records every key it previews, through its key-down hook as
+// every window does.
 class TPreviewForm : public TNEForm
 {
 public:
     TPreviewForm()
     {
         SetKeyPreview(true);
+        OnKeyDown = {this, &TPreviewForm::FormKeyDown};
         Edit = new QLineEdit(this);
         Edit->setText(QStringLiteral("abc"));
         resize(200, 100);
     }
 
-    void KeyDown(TNEShortCut& Key) override
+    void FormKeyDown(TNEShortCut& Key)
     {
         Seen.push_back(Key);
         if (Key == Consumed)
@@ -216,4 +218,83 @@ TEST_F(NForm, EscapeClosesAFormOnlyWhileItRunsModally)
     driver.Answer([&](QWidget&) { QTest::keyClick(window.Edit, Qt::Key_Escape); });
     EXPECT_EQ(window.ShowModal(), QDialog::Rejected);
     EXPECT_EQ(driver.AnsweredCount(), 1);
+}
+
+namespace {
+
+// What a find bar does with its form's keys: it saves the installed hook, installs its own, which sees each key
+// first and then passes it on, and puts the saved one back.
+class TKeyHook
+{
+public:
+    explicit TKeyHook(TNEForm& Form) : Form_(Form), Saved_(Form.OnKeyDown) { Form.OnKeyDown = Own(); }
+    ~TKeyHook()
+    {
+        if (Form_.OnKeyDown == Own())
+            Form_.OnKeyDown = Saved_;
+    }
+
+    TNEShortCut Consumed = 0;
+    std::vector<TNEShortCut> Seen;
+
+private:
+    TNEMethod<void(TNEShortCut&)> Own() { return {this, &TKeyHook::KeyDown}; }
+    void KeyDown(TNEShortCut& Key)
+    {
+        Seen.push_back(Key);
+        if (Key == Consumed)
+            Key = 0;
+        if (Saved_)
+            Saved_(Key);
+    }
+
+    TNEForm& Form_;
+    TNEMethod<void(TNEShortCut&)> Saved_;
+};
+
+template <typename Form>
+concept HasKeyDownOfItsOwn = requires(Form& Window, TNEShortCut& Key)
+{
+    Window.KeyDown(Key);
+};
+
+} // namespace
+
+TEST_F(NForm, TheKeyDownHookIsTheOneWayToSeeAFormsKeys)
+{
+    static_assert(!HasKeyDownOfItsOwn<TNEForm>, "no second key-down path that a window could override");
+    TPreviewForm form;
+    ShowAndFocus(form, *form.Edit);
+    form.Edit->setCursorPosition(0);
+    {
+        TKeyHook hook(form);
+        hook.Consumed = ShortCut(vkF1 + 2);
+        QTest::keyClick(form.Edit, Qt::Key_F3);
+        QTest::keyClick(form.Edit, Qt::Key_X);
+        EXPECT_EQ(hook.Seen, (std::vector<TNEShortCut>{ShortCut(vkF1 + 2), ShortCut('X')}));
+        EXPECT_EQ(form.Seen, (std::vector<TNEShortCut>{0, ShortCut('X')})) << "the window's own hook comes after";
+    }
+    form.Seen.clear();
+    QTest::keyClick(form.Edit, Qt::Key_Y);
+    EXPECT_EQ(form.Seen, (std::vector<TNEShortCut>{ShortCut('Y')})) << "the window's own hook is back";
+    EXPECT_EQ(form.Edit->text(), QStringLiteral("xyabc"));
+}
+
+TEST_F(NForm, CommandKeysAndAcceleratorsWorkOnACyrillicLayout)
+{
+    TPreviewForm form;
+    form.Consumed = ShortCut('O', scCtrl);
+    auto* save = new QPushButton(QStringLiteral("&Save"), &form);
+    int saved = 0;
+    QObject::connect(save, &QPushButton::clicked, [&] { ++saved; });
+    ShowAndFocus(form, *form.Edit);
+
+    // On the Russian layout the key where O stands on a US keyboard (XKB keycode 32) gives Щ, the one of S (39) Ы.
+    QKeyEvent ctrlO(QEvent::KeyPress, 0x0429, Qt::ControlModifier, 32, 0, 0);
+    QApplication::sendEvent(form.Edit, &ctrlO);
+    EXPECT_EQ(form.Seen, (std::vector<TNEShortCut>{ShortCut('O', scCtrl)}));
+    QKeyEvent altS(QEvent::KeyPress, 0x042B, Qt::AltModifier, 39, 0, 0, QStringLiteral("\u044B"));
+    QApplication::sendEvent(form.Edit, &altS);
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(form.Edit->text(), QStringLiteral("abc"));
 }
