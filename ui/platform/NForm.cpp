@@ -1,6 +1,9 @@
 #include "ui/platform/NForm.h"
 
+#include "ui/platform/NApplication.h"
+
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -39,7 +42,12 @@ bool IsAccelerator(TNEShortCut Key)
 
 } // namespace
 
-TNEForm::TNEForm(QWidget* Owner) : QDialog(Owner) {}
+TNEForm::TNEForm(QWidget* Owner, TNEFormKind Kind) : QDialog(Owner), Kind_(Kind)
+{
+    if (Kind_ == fkMainWindow)
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                       Qt::WindowCloseButtonHint);
+}
 
 int TNEForm::ShowModal()
 {
@@ -104,9 +112,29 @@ void TNEForm::showEvent(QShowEvent* Event)
     QDialog::showEvent(Event);
 }
 
+void TNEForm::closeEvent(QCloseEvent* Event)
+{
+    if (Kind_ == fkDialog)
+        QDialog::closeEvent(Event); // the close box cancels a dialog
+    else
+        Event->setAccepted(CanClose());
+}
+
+bool TNEForm::CanClose()
+{
+    bool canClose = false; // a close query that fails keeps the window, and what it holds, open
+    RunEventHandler([this, &canClose] {
+        bool answer = true;
+        if (OnCloseQuery)
+            OnCloseQuery(answer);
+        canClose = answer;
+    });
+    return canClose;
+}
+
 void TNEForm::keyPressEvent(QKeyEvent* Event)
 {
-    if (!isModal() && Event->matches(QKeySequence::Cancel)) {
+    if (Kind_ == fkMainWindow || (!isModal() && Event->matches(QKeySequence::Cancel))) {
         Event->ignore();
         return;
     }

@@ -14,6 +14,14 @@ enum TNEFormPosition
     fpOwnerCentered,
 };
 
+// What kind of window a form is: a dialog (a frame: dialog window type, close box only) or the program's main
+// window (a normal application window with minimise, maximise and close, on the task bar).
+enum TNEFormKind
+{
+    fkDialog,
+    fkMainWindow,
+};
+
 // A control that answers an Alt+letter accelerator itself (the form finds buttons and labels on its own).
 class TNEAcceleratorControl
 {
@@ -36,7 +44,9 @@ class TNEForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TNEForm(QWidget* Owner = nullptr);
+    explicit TNEForm(QWidget* Owner = nullptr, TNEFormKind Kind = fkDialog);
+
+    TNEFormKind Kind() const { return Kind_; }
 
     bool KeyPreview() const { return KeyPreview_; }
     void SetKeyPreview(bool Value) { KeyPreview_ = Value; }
@@ -54,6 +64,10 @@ public:
 
     // The form's one key-down hook, called with every previewed key (see the class comment).
     TNEMethod<void(TNEShortCut&)> OnKeyDown;
+    // Asked when a main window is about to close (its close box, the window menu, close()); clearing CanClose keeps
+    // it open. An exception it raises is reported and keeps the window open too. A main window closes without ever
+    // being rejected; a dialog's close box cancels it as Escape does.
+    TNEMethod<void(bool& CanClose)> OnCloseQuery;
 
     // Hands Alt+letter to the first enabled, visible control whose caption carries that letter; true when one
     // took it.
@@ -68,13 +82,16 @@ public:
 
 protected:
     void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
     // Escape cancels a form only while it runs modally: a window shown modeless, such as the main window, is closed
     // by its own commands, which may ask first.
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:
     void CenterOnOwner();
+    bool CanClose();
 
+    TNEFormKind Kind_;
     bool KeyPreview_ = false;
     TNEFormPosition Position_ = fpDesigned;
 };

@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -297,4 +299,73 @@ TEST_F(NForm, CommandKeysAndAcceleratorsWorkOnACyrillicLayout)
     QApplication::sendEvent(form.Edit, &altS);
     EXPECT_EQ(saved, 1);
     EXPECT_EQ(form.Edit->text(), QStringLiteral("abc"));
+}
+
+TEST_F(NForm, MainWindowIsAnApplicationWindowAndTheDialogKindADialog)
+{
+    TNEForm dialog;
+    TNEForm mainWindow(nullptr, fkMainWindow);
+    EXPECT_EQ(dialog.Kind(), fkDialog);
+    EXPECT_EQ(mainWindow.Kind(), fkMainWindow);
+    EXPECT_EQ(dialog.windowType(), Qt::Dialog);
+    EXPECT_EQ(mainWindow.windowType(), Qt::Window);
+    for (const Qt::WindowType hint : {Qt::WindowTitleHint, Qt::WindowSystemMenuHint, Qt::WindowMinimizeButtonHint,
+                                      Qt::WindowMaximizeButtonHint, Qt::WindowCloseButtonHint})
+        EXPECT_TRUE(mainWindow.windowFlags().testFlag(hint)) << std::hex << hint;
+    dialog.winId();
+    mainWindow.winId();
+    EXPECT_EQ(dialog.windowHandle()->type(), Qt::Dialog) << "the platform makes a dialog window";
+    EXPECT_EQ(mainWindow.windowHandle()->type(), Qt::Window) << "the platform makes a normal window";
+    EXPECT_EQ(mainWindow.windowHandle()->transientParent(), nullptr);
+}
+
+namespace {
+
+// The answers a main window's close query gives.
+struct TCloseQuery
+{
+    void Allow(bool&) { ++Asked; }
+    void Refuse(bool& CanClose)
+    {
+        ++Asked;
+        CanClose = false;
+    }
+    void Fail(bool&)
+    {
+        ++Asked;
+        throw std::runtime_error("Save failed");
+    }
+    int Asked = 0;
+};
+
+} // namespace
+
+TEST_F(NForm, ClosingAMainWindowAsksItsCloseQueryAndNeverRejectsIt)
+{
+    const struct
+    {
+        const char* Name;
+        void (TCloseQuery::*Query)(bool&);
+        bool Closes;
+        std::size_t Reports;
+    } cases[] = {
+        {"allowed", &TCloseQuery::Allow, true, 0},
+        {"refused", &TCloseQuery::Refuse, false, 0},
+        {"a failing query keeps it open", &TCloseQuery::Fail, false, 1},
+    };
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        TCloseQuery query;
+        TNEForm window(nullptr, fkMainWindow);
+        window.OnCloseQuery = {&query, c.Query};
+        int finished = 0;
+        QObject::connect(&window, &QDialog::finished, [&] { ++finished; });
+        window.show();
+        QTest::keyClick(&window, Qt::Key_Escape); // closes no main window
+        EXPECT_EQ(window.close(), c.Closes) << c.Name;
+        EXPECT_EQ(window.isVisible(), !c.Closes) << c.Name;
+        EXPECT_EQ(query.Asked, 1) << c.Name;
+        EXPECT_EQ(finished, 0) << c.Name << ": a main window is never rejected";
+        EXPECT_EQ(Presenter.Messages().size(), c.Reports) << c.Name;
+    }
 }
