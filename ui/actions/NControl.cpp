@@ -277,6 +277,7 @@ TNEPaintBuffer::~TNEPaintBuffer()
 QPushButton* CreateGlyphButton(int Glyph, const QString& Caption, QWidget* Parent)
 {
     auto button = std::make_unique<QPushButton>(Caption, Parent);
+    button->setAutoDefault(false); // Enter presses it only while it has the focus
     button->setGeometry(8, 8, 94, 26);
     SetButtonGlyph(Glyph, *button);
     if (Parent && Parent->isVisible())

@@ -166,7 +166,8 @@ private:
 };
 
 // A push button on Parent at (8, 8), 94 by 26, with Caption and the glyph; nothing is left behind when the glyph
-// cannot be loaded.
+// cannot be loaded. It is not auto-default: Enter presses it only while it has the focus, unless it is made the
+// window's default button.
 QPushButton* CreateGlyphButton(int Glyph, const QString& Caption, QWidget* Parent);
 // Gives a button the glyph shaded onto its face colour: the left half normally, the right half while disabled.
 void SetButtonGlyph(int Glyph, QAbstractButton& Button);

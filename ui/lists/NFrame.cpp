@@ -74,6 +74,7 @@ void TNEBaseFrame::SetSmallDialogStyle(QSize ClientSize)
 void TNEBaseFrame::AddOkCancelButtons(std::function<void()> Accept)
 {
     OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_);
+    OkButton_->setAutoDefault(true);
     OkButton_->setDefault(true);
     // A refusal (an entry that does not check out) goes to the application's default handler; the form stays open.
     connect(OkButton_, &QPushButton::clicked, this, [Accept = std::move(Accept)] { RunEventHandler(Accept); });

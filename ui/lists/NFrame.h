@@ -39,9 +39,9 @@ public:
 protected:
     // Makes the form a small dialog: a fixed client size, above other windows, centred on its owner's window.
     void SetSmallDialogStyle(QSize ClientSize);
-    // Gives the form the OK and Cancel glyph buttons of a dialog. OK is the default button (Enter and Ctrl+Enter
-    // press it) and runs Accept, which stores the outcome and closes the form; Cancel, Escape and the close box
-    // only close the form.
+    // Gives the form the OK and Cancel glyph buttons of a dialog. OK is the default button (Enter, unless another
+    // button has the focus, and Ctrl+Enter press it) and runs Accept, which stores the outcome and closes the form;
+    // Cancel, Escape and the close box only close the form.
     void AddOkCancelButtons(std::function<void()> Accept);
     // Moves the two buttons to the bottom right corner of the client area.
     void PlaceOkCancelButtons();

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
@@ -107,6 +108,13 @@ TNEForm* TNEForm::FormOf(QObject* Receiver)
 
 void TNEForm::showEvent(QShowEvent* Event)
 {
+    // Inside a dialog every push button is auto-default, and when the form shows, QDialog makes the first of them
+    // the default button, which Enter in any edit then presses. Only the button made default on purpose stays so.
+    const QList<QPushButton*> buttons = findChildren<QPushButton*>();
+    for (QPushButton* button : buttons) {
+        if (button->window() == this && !button->isDefault())
+            button->setAutoDefault(false);
+    }
     if (Position_ == fpOwnerCentered)
         CenterOnOwner();
     QDialog::showEvent(Event);
@@ -134,6 +142,13 @@ bool TNEForm::CanClose()
 
 void TNEForm::keyPressEvent(QKeyEvent* Event)
 {
+    // A push button that is not auto-default leaves Enter to its window.
+    auto* focusedButton = qobject_cast<QPushButton*>(focusWidget());
+    if (focusedButton && focusedButton->isEnabled() && ShortCutFromKeyEvent(*Event) == ShortCut(vkEnter)) {
+        Event->accept();
+        focusedButton->click();
+        return;
+    }
     if (Kind_ == fkMainWindow || (!isModal() && Event->matches(QKeySequence::Cancel))) {
         Event->ignore();
         return;

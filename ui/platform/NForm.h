@@ -39,6 +39,9 @@ public:
 // focused control and consumes a key by zeroing it; Alt+letter then goes to the control whose caption carries that
 // letter. Code that needs the keys first (a find bar, a frame, the main window) saves the installed handler,
 // installs its own, calls the saved one from it, and puts it back when done.
+//
+// Enter presses the focused push button, or else the form's default button (setDefault); no other button, since
+// the form turns auto-default off on every other push button it shows.
 class TNEForm : public QDialog
 {
     Q_OBJECT
@@ -83,8 +86,8 @@ public:
 protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
-    // Escape cancels a form only while it runs modally: a window shown modeless, such as the main window, is closed
-    // by its own commands, which may ask first.
+    // Enter presses the focused push button. Escape cancels a form only while it runs modally: a window shown
+    // modeless, such as the main window, is closed by its own commands, which may ask first.
     void keyPressEvent(QKeyEvent* Event) override;
 
 private:

@@ -369,3 +369,38 @@ TEST_F(NForm, ClosingAMainWindowAsksItsCloseQueryAndNeverRejectsIt)
         EXPECT_EQ(Presenter.Messages().size(), c.Reports) << c.Name;
     }
 }
+
+TEST_F(NForm, EnterPressesTheFocusedButtonOrTheDefaultButtonOnly)
+{
+    const struct
+    {
+        const char* Name;
+        bool HasDefault;
+        bool FocusOnButton;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        std::vector<int> Clicks; // of a plain button and of the default one
+    } cases[] = {
+        {"Enter in an edit without a default button", false, false, Qt::Key_Return, {}, {0, 0}},
+        {"Enter in an edit", true, false, Qt::Key_Return, {}, {0, 1}},
+        {"keypad Enter on a focused button", true, true, Qt::Key_Enter, Qt::KeypadModifier, {1, 0}},
+        {"Shift+Enter on a focused button", true, true, Qt::Key_Return, Qt::ShiftModifier, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        TNEForm form;
+        auto* edit = new QLineEdit(&form);
+        std::vector<int> clicks(2, 0);
+        QPushButton* buttons[2] = {};
+        for (int i = 0; i < (c.HasDefault ? 2 : 1); ++i) {
+            buttons[i] = new QPushButton(QStringLiteral("Button %1").arg(i), &form);
+            buttons[i]->move(0, 30 * (i + 1));
+            QObject::connect(buttons[i], &QPushButton::clicked, [&clicks, i] { ++clicks[i]; });
+        }
+        if (c.HasDefault)
+            buttons[1]->setDefault(true);
+        QWidget* focus = c.FocusOnButton ? static_cast<QWidget*>(buttons[0]) : edit;
+        ShowAndFocus(form, *focus);
+        QTest::keyClick(focus, c.Key, c.Modifiers);
+        EXPECT_EQ(clicks, c.Clicks) << c.Name;
+    }
+}
