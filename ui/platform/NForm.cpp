@@ -1,6 +1,7 @@
 #include "ui/platform/NForm.h"
 
 #include "ui/platform/NApplication.h"
+#include "ui/platform/NDesktop.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -158,9 +159,10 @@ void TNEForm::keyPressEvent(QKeyEvent* Event)
 
 void TNEForm::CenterOnOwner()
 {
-    if (!parentWidget())
+    const QRect area = parentWidget() ? parentWidget()->window()->frameGeometry() : ScreenMetrics().WorkArea();
+    if (area.isEmpty())
         return;
     QRect frame = frameGeometry();
-    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+    frame.moveCenter(area.center());
     move(frame.topLeft());
 }

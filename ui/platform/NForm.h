@@ -7,7 +7,8 @@
 
 class QKeyEvent;
 
-// How a form is placed when it is shown: where its code put it, or centred on the window that owns it.
+// How a form is placed when it is shown: where its code put it, or centred on the window that owns it (on the
+// screen's work area when it has none).
 enum TNEFormPosition
 {
     fpDesigned,

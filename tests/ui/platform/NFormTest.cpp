@@ -1,6 +1,7 @@
 #include "ui/platform/NForm.h"
 
 #include "tests/support/ui/ApplicationFixture.h"
+#include "tests/support/ui/FakeScreen.h"
 #include "tests/support/ui/ModalDriver.h"
 
 #include <QAction>
@@ -191,6 +192,14 @@ TEST_F(NForm, PositionIsDesignedOrCentredOnTheOwner)
     designed.setGeometry(10, 20, 200, 100);
     designed.show();
     EXPECT_EQ(designed.geometry(), QRect(10, 20, 200, 100));
+
+    TFakeScreen screen(QSize(1024, 768));
+    screen.Work = QRect(0, 32, 1024, 736); // a desktop panel along the top edge
+    TNEForm ownerless;
+    ownerless.SetPosition(fpOwnerCentered);
+    ownerless.setGeometry(0, 0, 200, 100);
+    ownerless.show();
+    EXPECT_EQ(ownerless.frameGeometry().center(), screen.Work.center()) << "without an owner: on the work area";
 }
 
 TEST_F(NForm, ActiveControlGetsTheFocusWhenTheFormShows)
