@@ -1,5 +1,6 @@
 #include "ui/actions/NControl.h"
 
+#include "resources/NGlyphResources.h"
 #include "ui/actions/NPixel.h"
 #include "ui/platform/NDesktop.h"
 
@@ -206,8 +207,8 @@ QImage TNEControlBroker::LoadGlyphResource(int Glyph) const
         blank.fill(NeutralGrey);
         return blank;
     }
-    const QString name = QString::asprintf("NGLYPHS16_%.3d", Glyph);
-    const QImage image(QStringLiteral(":/glyphs/%1.bmp").arg(name));
+    const QString name = GlyphResourceName(Glyph);
+    const QImage image(GlyphResourcePath(Glyph));
     if (image.isNull())
         throw ENEResourceNotFoundErr(QStringLiteral("Resource %1 not found").arg(name));
     if (image.size() != QSize(2 * GlyphSize, GlyphSize))
