@@ -139,8 +139,8 @@ QImage LoadGlyph(int Glyph, bool Enabled);
 void AddGlyph(TNEImageList& Images, int Glyph, bool Enabled);
 // Replaces the image at Index the same way; an index outside the list changes nothing.
 void ReplaceGlyph(TNEImageList& Images, int Index, int Glyph, bool Enabled);
-// Appends an image of the list's size in BackColor with the glyph half shaded onto its centre (odd spare pixels
-// go below and to the right), BackColor being the mask colour.
+// Appends an image of the list's size in BackColor with the glyph half shaded onto its centre (an odd spare pixel
+// goes above and to the left), BackColor being the mask colour.
 void AddShadedGlyph(TNEImageList& Images, int Glyph, const QColor& BackColor, bool Enabled);
 
 // Shades a glyph onto what the canvas already holds at (X, Y). A widget's pixels cannot be read back, so the
