@@ -43,12 +43,22 @@ bool TakeFreeKey(QChar Character, TNEAcceleratorKeys& FreeKeys)
     return true;
 }
 
-// An image of the widget's size in its background colour, the start of a buffered paint.
+// An image of the widget's size at its device pixel ratio in its background colour, the start of a buffered paint.
 QImage BackgroundImage(const QWidget& Widget)
 {
-    QImage image(Widget.size(), QImage::Format_RGB32);
+    const qreal ratio = Widget.devicePixelRatio();
+    QImage image((QSizeF(Widget.size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Widget.palette().color(Widget.backgroundRole()));
     return image;
+}
+
+// A glyph for a canvas of Ratio device pixels per pixel: each pixel grown to a block, never smoothed.
+QImage GlyphAtRatio(const QImage& Glyph, qreal Ratio)
+{
+    if (Ratio == 1)
+        return Glyph;
+    return Glyph.scaled((QSizeF(Glyph.size()) * Ratio).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 } // namespace
@@ -254,11 +264,15 @@ void DrawGlyph(QPainter& Canvas, int X, int Y, const QImage& Glyph)
     const QPaintDevice* device = Canvas.device();
     if (!device || device->devType() != QInternal::Image)
         throw ENECanvasErr();
-    const QPoint origin = Canvas.deviceTransform().map(QPoint(X, Y));
-    QImage area = static_cast<const QImage*>(device)->copy(QRect(origin, Glyph.size()));
-    BlendGlyph(Glyph, area, 0, 0);
+    const auto& canvas = *static_cast<const QImage*>(device);
+    const qreal ratio = canvas.devicePixelRatio();
+    const QImage glyph = GlyphAtRatio(Glyph, ratio);
+    const QPoint origin = Canvas.deviceTransform().map(QPointF(X, Y)).toPoint();
+    QImage area = canvas.copy(QRect(origin, glyph.size()));
+    BlendGlyph(glyph, area, 0, 0);
+    area.setDevicePixelRatio(1);
     Canvas.save();
-    Canvas.resetTransform();
+    Canvas.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio)); // draw in device pixels
     Canvas.drawImage(origin, area);
     Canvas.restore();
 }
@@ -294,10 +308,19 @@ void SetButtonGlyph(int Glyph, QAbstractButton& Button)
     BlendGlyph(glyph, face, 0, 0);
     const int half = face.width() / 2;
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(face.copy(0, 0, half, face.height())), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(face.copy(half, 0, half, face.height())), QIcon::Disabled);
+    AddGlyphPixmaps(icon, face.copy(0, 0, half, face.height()), QIcon::Normal);
+    AddGlyphPixmaps(icon, face.copy(half, 0, half, face.height()), QIcon::Disabled);
     Button.setIcon(icon);
     Button.setIconSize(QSize(half, face.height()));
+}
+
+void AddGlyphPixmaps(QIcon& Icon, const QImage& Face, QIcon::Mode Mode)
+{
+    for (const qreal ratio : {1, 2, 3}) {
+        QPixmap pixmap = QPixmap::fromImage(GlyphAtRatio(Face, ratio));
+        pixmap.setDevicePixelRatio(ratio);
+        Icon.addPixmap(pixmap, Mode);
+    }
 }
 
 void CenterVertically(const QWidget& Reference, QWidget& Control)

@@ -4,6 +4,7 @@
 #include "ui/platform/NKeys.h"
 
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -144,11 +145,13 @@ void ReplaceGlyph(TNEImageList& Images, int Index, int Glyph, bool Enabled);
 void AddShadedGlyph(TNEImageList& Images, int Glyph, const QColor& BackColor, bool Enabled);
 
 // Shades a glyph onto what the canvas already holds at (X, Y). A widget's pixels cannot be read back, so the
-// canvas must paint on an image: a TNEPaintBuffer (ENECanvasErr otherwise).
+// canvas must paint on an image: a TNEPaintBuffer (ENECanvasErr otherwise). On a high-density canvas every glyph
+// pixel covers a block of device pixels.
 void DrawGlyph(QPainter& Canvas, int X, int Y, const QImage& Glyph);
 
 // Paints a widget through an image so that DrawGlyph can shade onto what is drawn: paint on Painter() during the
-// widget's paint event; the image goes onto the widget when the buffer goes out of scope.
+// widget's paint event; the image goes onto the widget when the buffer goes out of scope. The image has the
+// widget's device pixel ratio, so text and lines stay sharp on high-density screens; coordinates are the widget's.
 class TNEPaintBuffer
 {
 public:
@@ -171,6 +174,9 @@ private:
 QPushButton* CreateGlyphButton(int Glyph, const QString& Caption, QWidget* Parent);
 // Gives a button the glyph shaded onto its face colour: the left half normally, the right half while disabled.
 void SetButtonGlyph(int Glyph, QAbstractButton& Button);
+// Adds a glyph picture to an icon for the state Mode, with its pixels doubled and tripled for high-density screens
+// (an icon would otherwise smooth its one picture up).
+void AddGlyphPixmaps(QIcon& Icon, const QImage& Face, QIcon::Mode Mode);
 // Centres Control vertically on Reference (both children of one parent).
 void CenterVertically(const QWidget& Reference, QWidget& Control);
 
