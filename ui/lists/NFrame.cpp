@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -42,7 +43,7 @@ public:
 
 } // namespace
 
-TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(new TNEForm(FindHostForm(Owner)))
+TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(std::make_unique<TNEForm>(FindHostForm(Owner)))
 {
     // A blank dialog window with a close box only, sizeable, at the default place and size.
     Form_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -51,12 +52,13 @@ TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(new TNEForm(Fi
     Form_->SetPosition(fpDesigned);
     Form_->move(DefaultFormLeft(), DefaultFormTop());
     Form_->resize(DefaultFormWidth(), DefaultFormHeight());
+    // The owner's window takes its child windows down with it; the form goes first, while the frame still owns it
+    // (a window announces its destruction before it frees its children).
+    if (QWidget* ownerWindow = Form_->parentWidget())
+        connect(ownerWindow, &QObject::destroyed, this, [this] { Form_.reset(); });
 }
 
-TNEBaseFrame::~TNEBaseFrame()
-{
-    delete Form_.data(); // null when the owner's window already took it down
-}
+TNEBaseFrame::~TNEBaseFrame() = default;
 
 int TNEBaseFrame::ShowModal()
 {
@@ -73,13 +75,13 @@ void TNEBaseFrame::SetSmallDialogStyle(QSize ClientSize)
 
 void TNEBaseFrame::AddOkCancelButtons(std::function<void()> Accept)
 {
-    OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_);
+    OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_.get());
     OkButton_->setAutoDefault(true);
     OkButton_->setDefault(true);
     // A refusal (an entry that does not check out) goes to the application's default handler; the form stays open.
     connect(OkButton_, &QPushButton::clicked, this, [Accept = std::move(Accept)] { RunEventHandler(Accept); });
-    CancelButton_ = CreateGlyphButton(CancelGlyph, QStringLiteral("Cancel"), Form_);
-    connect(CancelButton_, &QPushButton::clicked, Form_, &QDialog::reject);
+    CancelButton_ = CreateGlyphButton(CancelGlyph, QStringLiteral("Cancel"), Form_.get());
+    connect(CancelButton_, &QPushButton::clicked, Form_.get(), &QDialog::reject);
     // The dialog itself turns Escape and the close box into reject(); Ctrl+Enter needs the key preview.
     Form_->SetKeyPreview(true);
     Form_->OnKeyDown = TNEMethod<void(TNEShortCut&)>(this, &TNEBaseFrame::FormKeyDown);

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -50,8 +51,8 @@ private:
     void FormKeyDown(TNEShortCut& Key);
 
     QPointer<QObject> Owner_;
-    // Normally freed by the frame; a QPointer because the owner's window takes its windows down with it.
-    QPointer<TNEForm> Form_;
+    // Null once the owner's window has gone, which takes the form with it.
+    std::unique_ptr<TNEForm> Form_;
     QPushButton* OkButton_ = nullptr;
     QPushButton* CancelButton_ = nullptr;
 };
