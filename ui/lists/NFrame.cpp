@@ -4,9 +4,7 @@
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
-#include <QApplication>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 
 #include <algorithm>
@@ -25,21 +23,6 @@ int PullInside(int Start, int Length, int AreaStart, int AreaLength)
         Start -= overshoot;
     return std::max(Start, AreaStart);
 }
-
-// The application's style, except that password edits echo U+2022.
-class TBulletStyle final : public QProxyStyle
-{
-public:
-    TBulletStyle() : QProxyStyle(QApplication::style()->name()) {}
-
-    int styleHint(StyleHint Hint, const QStyleOption* Option, const QWidget* Widget,
-                  QStyleHintReturn* ReturnData) const override
-    {
-        if (Hint == SH_LineEdit_PasswordCharacter)
-            return 0x2022;
-        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
-    }
-};
 
 } // namespace
 
@@ -130,14 +113,6 @@ void PositionForm(QWidget& Form, QObject* Reference)
     const QSize size = target->frameGeometry().size();
     target->move(PullInside(corner.x(), size.width(), work.left(), work.width()),
                  PullInside(corner.y(), size.height(), work.top(), work.height()));
-}
-
-void SetBulletEcho(QLineEdit& Edit)
-{
-    auto* style = new TBulletStyle;
-    style->setParent(&Edit); // the edit keeps only a guarded pointer to its style
-    Edit.setStyle(style);
-    Edit.setEchoMode(QLineEdit::Password);
 }
 
 TNEPromptText::TNEPromptText(QObject* Owner) : TNEBaseFrame(Owner)

@@ -66,9 +66,6 @@ TNEForm* FindHostForm(QObject* Component);
 // A form with any other position setting is left alone.
 void PositionForm(QWidget& Form, QObject* Reference);
 
-// Makes an edit echo its text as U+2022 bullets, whatever the style would draw.
-void SetBulletEcho(QLineEdit& Edit);
-
 // Asks for one line of text in a small window centred on its owner.
 class TNEPromptText : public TNEBaseFrame
 {

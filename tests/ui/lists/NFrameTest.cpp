@@ -243,15 +243,6 @@ TEST_F(NFrame, PromptReturnsTheNewTextOnlyWhenAccepted)
     }
 }
 
-TEST_F(NFrame, BulletEchoShowsEveryCharacterAsABullet)
-{
-    QLineEdit edit;
-    SetBulletEcho(edit);
-    edit.setText(QStringLiteral("pa\u00DF"));
-    EXPECT_EQ(edit.echoMode(), QLineEdit::Password);
-    EXPECT_EQ(edit.displayText(), QString(3, QChar(0x2022)));
-}
-
 TEST_F(NFrame, AFailingOkIsReportedByTheApplicationAndLeavesTheDialogOpen)
 {
     TRefusingFrame frame;
