@@ -83,10 +83,12 @@ dialog-shots: configure
 	cmake --build $(BUILD) --target fenk_dialog_shots
 	$(CTEST_ENV) $(BUILD)/tools/shots/fenk_dialog_shots $(BUILD)/shots
 
-# The window of action views, tool bars and tool strips, rendered offscreen for a look at the buttons.
+# The window of action views, tool bars and tool strips, rendered offscreen for a look at the buttons, once at one
+# device pixel per pixel and once as on a high-density screen.
 ui-gallery-shot: configure
 	cmake --build $(BUILD) --target ui-gallery
 	$(CTEST_ENV) $(BUILD)/ui/actions/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery.png
+	$(CTEST_ENV) QT_SCALE_FACTOR=2 $(BUILD)/ui/actions/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery@2x.png
 
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i

@@ -4,6 +4,7 @@
 #include "foundation/NLog.h"
 #include "ui/actions/NControl.h"
 #include "ui/platform/NDesktop.h"
+#include "ui/platform/NPasswordEcho.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -13,10 +13,12 @@ function(fenk_add_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LINK})
 endfunction()
 
-# fenk_add_tests(MAIN <test main library> LINK <libraries...> [TIMEOUT seconds] [SOURCES <files...>])
-# Makes one test program per *Test.cpp of the calling folder (or per file of SOURCES) and registers it with ctest.
+# fenk_add_tests(MAIN <test main library> LINK <libraries...> [TIMEOUT seconds] [SOURCES <files...>]
+#                [ENVIRONMENT <NAME=value...>])
+# Makes one test program per *Test.cpp of the calling folder (or per file of SOURCES) and registers it with ctest,
+# run offscreen with the test data and any further ENVIRONMENT.
 function(fenk_add_tests)
-    cmake_parse_arguments(ARG "" "MAIN;TIMEOUT" "LINK;SOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "" "MAIN;TIMEOUT" "LINK;SOURCES;ENVIRONMENT" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
@@ -33,7 +35,7 @@ function(fenk_add_tests)
         add_test(NAME ${test_name} COMMAND ${test_name})
         set_tests_properties(${test_name} PROPERTIES
             TIMEOUT ${ARG_TIMEOUT}
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FENK_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FENK_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENVIRONMENT}"
             ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORMTHEME=unset:")
     endforeach()
 endfunction()

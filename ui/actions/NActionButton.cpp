@@ -45,6 +45,13 @@ void DrawFocusFrame(QPainter& Canvas, const QRect& Area)
     Canvas.restore();
 }
 
+// Whether a widget holds its window's focus, also while the window is inactive (say just after a modal question
+// closed inside a command, before the window is active again), when QWidget::hasFocus() says no.
+bool HoldsFocus(const QWidget& Widget)
+{
+    return Widget.window()->focusWidget() == &Widget;
+}
+
 // The height of a column of Count buttons.
 int ColumnHeight(int Count)
 {
@@ -73,7 +80,7 @@ void TNEActionButton::SetEnabled(bool Value)
 {
     if (Value == isEnabled())
         return;
-    const bool hadFocus = hasFocus();
+    const bool hadFocus = HoldsFocus(*this);
     setEnabled(Value);
     if (Value) {
         Caption_ = ActionCaption_;
@@ -172,9 +179,8 @@ void TNEActionButton::mousePressEvent(QMouseEvent* Event)
 
 void TNEActionButton::keyPressEvent(QKeyEvent* Event)
 {
-    const bool isEnterOrSpace =
-        Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter || Event->key() == Qt::Key_Space;
-    if (!isEnterOrSpace || Event->modifiers() != Qt::NoModifier || !isEnabled() || !hasFocus()) {
+    const TNEShortCut key = ShortCutFromKeyEvent(*Event); // the keypad's Enter is Enter
+    if ((key != ShortCut(vkEnter) && key != ShortCut(vkSpace)) || !isEnabled() || !hasFocus()) {
         TNEBasePanel::keyPressEvent(Event);
         return;
     }
@@ -228,7 +234,7 @@ bool TNEActionButtonColumn::FocusNextEnabled(const TNEActionHandler& Handler)
 bool TNEActionButtonColumn::HasFocusedButton()
 {
     for (std::int32_t i = 0; i < Buttons_.Count(); ++i) {
-        if (Buttons_.GetItem(i)->hasFocus())
+        if (HoldsFocus(*Buttons_.GetItem(i)))
             return true;
     }
     return false;

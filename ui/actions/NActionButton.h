@@ -81,6 +81,7 @@ public:
     // Gives the focus to the nearest enabled button before the one of Handler, or else the first enabled one after
     // it (with no handler, the first enabled button); false when no button is enabled.
     bool FocusNextEnabled(const TNEActionHandler& Handler = {});
+    // Whether one of its buttons holds its window's focus (also while the window is inactive).
     bool HasFocusedButton();
     // Reloads the glyph of the buttons of Handler after the action's glyph changed.
     void RefreshGlyphs(const TNEActionHandler& Handler);

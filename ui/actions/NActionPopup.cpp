@@ -33,7 +33,9 @@ QIcon TNEActionPopup::ItemIcon(bool Enabled, int ImageIndex) const
     QImage face(16, 16, PixelFormat);
     face.fill(palette().color(QPalette::Window));
     BlendGlyph(Controller_->GetActionBitmap(Enabled, ImageIndex), face, 0, 0);
-    return QIcon(QPixmap::fromImage(face));
+    QIcon icon;
+    AddGlyphPixmaps(icon, face, QIcon::Normal);
+    return icon;
 }
 
 void TNEActionPopup::Attach(TNEActionController& Controller)

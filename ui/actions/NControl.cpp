@@ -1,5 +1,6 @@
 #include "ui/actions/NControl.h"
 
+#include "resources/NGlyphResources.h"
 #include "ui/actions/NPixel.h"
 #include "ui/platform/NDesktop.h"
 
@@ -33,30 +34,31 @@ std::pair<int, int> DefaultSpan(int Screen, int Minimum)
     return {(Screen - size) / 2, size};
 }
 
-// The accelerator key of a character: its code with "a" to "z" folded to upper case; -1 beyond the 8-bit codes.
-int FoldedKey(QChar Character)
-{
-    const char16_t code = Character.unicode();
-    if (code >= u'a' && code <= u'z')
-        return code - (u'a' - u'A');
-    return code < 256 ? code : -1;
-}
-
 bool TakeFreeKey(QChar Character, TNEAcceleratorKeys& FreeKeys)
 {
-    const int key = FoldedKey(Character);
-    if (key < 0 || !FreeKeys.test(std::size_t(key)))
+    const TNEKeyCode key = AcceleratorKeyCode(Character);
+    if (key == 0 || !FreeKeys.test(key))
         return false;
-    FreeKeys.reset(std::size_t(key));
+    FreeKeys.reset(key);
     return true;
 }
 
-// An image of the widget's size in its background colour, the start of a buffered paint.
+// An image of the widget's size at its device pixel ratio in its background colour, the start of a buffered paint.
 QImage BackgroundImage(const QWidget& Widget)
 {
-    QImage image(Widget.size(), QImage::Format_RGB32);
+    const qreal ratio = Widget.devicePixelRatio();
+    QImage image((QSizeF(Widget.size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Widget.palette().color(Widget.backgroundRole()));
     return image;
+}
+
+// A glyph for a canvas of Ratio device pixels per pixel: each pixel grown to a block, never smoothed.
+QImage GlyphAtRatio(const QImage& Glyph, qreal Ratio)
+{
+    if (Ratio == 1)
+        return Glyph;
+    return Glyph.scaled((QSizeF(Glyph.size()) * Ratio).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 } // namespace
@@ -215,8 +217,8 @@ QImage TNEControlBroker::LoadGlyphResource(int Glyph) const
         blank.fill(NeutralGrey);
         return blank;
     }
-    const QString name = QString::asprintf("NGLYPHS16_%.3d", Glyph);
-    const QImage image(QStringLiteral(":/glyphs/%1.bmp").arg(name));
+    const QString name = GlyphResourceName(Glyph);
+    const QImage image(GlyphResourcePath(Glyph));
     if (image.isNull())
         throw ENEResourceNotFoundErr(QStringLiteral("Resource %1 not found").arg(name));
     if (image.size() != QSize(2 * GlyphSize, GlyphSize))
@@ -262,11 +264,15 @@ void DrawGlyph(QPainter& Canvas, int X, int Y, const QImage& Glyph)
     const QPaintDevice* device = Canvas.device();
     if (!device || device->devType() != QInternal::Image)
         throw ENECanvasErr();
-    const QPoint origin = Canvas.deviceTransform().map(QPoint(X, Y));
-    QImage area = static_cast<const QImage*>(device)->copy(QRect(origin, Glyph.size()));
-    BlendGlyph(Glyph, area, 0, 0);
+    const auto& canvas = *static_cast<const QImage*>(device);
+    const qreal ratio = canvas.devicePixelRatio();
+    const QImage glyph = GlyphAtRatio(Glyph, ratio);
+    const QPoint origin = Canvas.deviceTransform().map(QPointF(X, Y)).toPoint();
+    QImage area = canvas.copy(QRect(origin, glyph.size()));
+    BlendGlyph(glyph, area, 0, 0);
+    area.setDevicePixelRatio(1);
     Canvas.save();
-    Canvas.resetTransform();
+    Canvas.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio)); // draw in device pixels
     Canvas.drawImage(origin, area);
     Canvas.restore();
 }
@@ -286,6 +292,7 @@ TNEPaintBuffer::~TNEPaintBuffer()
 QPushButton* CreateGlyphButton(int Glyph, const QString& Caption, QWidget* Parent)
 {
     auto button = std::make_unique<QPushButton>(Caption, Parent);
+    button->setAutoDefault(false); // Enter presses it only while it has the focus
     button->setGeometry(8, 8, 94, 26);
     SetButtonGlyph(Glyph, *button);
     if (Parent && Parent->isVisible())
@@ -301,10 +308,19 @@ void SetButtonGlyph(int Glyph, QAbstractButton& Button)
     BlendGlyph(glyph, face, 0, 0);
     const int half = face.width() / 2;
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(face.copy(0, 0, half, face.height())), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(face.copy(half, 0, half, face.height())), QIcon::Disabled);
+    AddGlyphPixmaps(icon, face.copy(0, 0, half, face.height()), QIcon::Normal);
+    AddGlyphPixmaps(icon, face.copy(half, 0, half, face.height()), QIcon::Disabled);
     Button.setIcon(icon);
     Button.setIconSize(QSize(half, face.height()));
+}
+
+void AddGlyphPixmaps(QIcon& Icon, const QImage& Face, QIcon::Mode Mode)
+{
+    for (const qreal ratio : {1, 2, 3}) {
+        QPixmap pixmap = QPixmap::fromImage(GlyphAtRatio(Face, ratio));
+        pixmap.setDevicePixelRatio(ratio);
+        Icon.addPixmap(pixmap, Mode);
+    }
 }
 
 void CenterVertically(const QWidget& Reference, QWidget& Control)
@@ -363,22 +379,25 @@ TNEAcceleratorKeys InitAcceleratorKeys()
 
 QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys)
 {
-    QString result = Caption;
+    QString result;
+    result.reserve(Caption.size() + 1);
     bool kept = false;
-    qsizetype i = 0;
-    while (i < result.size()) {
-        if (result[i] != u'&') {
+    for (qsizetype i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] != u'&') {
+            result += Caption[i];
+        } else if (i + 1 == Caption.size()) {
+            break; // a trailing "&" marks nothing
+        } else if (Caption[i + 1] == u'&') {
+            result += QStringLiteral("&&"); // a literal ampersand stays one
             ++i;
-        } else if (!kept && i + 1 < result.size() && TakeFreeKey(result[i + 1], FreeKeys)) {
+        } else if (!kept && TakeFreeKey(Caption[i + 1], FreeKeys)) {
+            result += u'&';
             kept = true;
-            ++i;
-        } else {
-            result.remove(i, 1); // the next character is examined at the same place
-        }
+        } // any other mark goes, and the character it marked follows as plain text
     }
     if (kept)
         return result;
-    for (i = 0; i < result.size(); ++i) {
+    for (qsizetype i = 0; i < result.size(); ++i) {
         if (TakeFreeKey(result[i], FreeKeys)) {
             result.insert(i, u'&');
             break;
@@ -389,11 +408,7 @@ QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys)
 
 TNEShortCut AcceleratorOf(const QString& Caption)
 {
-    const qsizetype marker = Caption.indexOf(u'&');
-    if (marker < 0 || marker + 1 >= Caption.size())
-        return 0;
-    const int key = FoldedKey(Caption[marker + 1]);
-    return key < 0 ? 0 : ShortCut(TNEKeyCode(key), scAlt);
+    return AcceleratorShortCut(Caption);
 }
 
 TNEAcceleratorKeys CollectAcceleratorKeys(const QStringList& Captions)

@@ -4,6 +4,7 @@
 #include "ui/platform/NKeys.h"
 
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -139,16 +140,18 @@ QImage LoadGlyph(int Glyph, bool Enabled);
 void AddGlyph(TNEImageList& Images, int Glyph, bool Enabled);
 // Replaces the image at Index the same way; an index outside the list changes nothing.
 void ReplaceGlyph(TNEImageList& Images, int Index, int Glyph, bool Enabled);
-// Appends an image of the list's size in BackColor with the glyph half shaded onto its centre (odd spare pixels
-// go below and to the right), BackColor being the mask colour.
+// Appends an image of the list's size in BackColor with the glyph half shaded onto its centre (an odd spare pixel
+// goes above and to the left), BackColor being the mask colour.
 void AddShadedGlyph(TNEImageList& Images, int Glyph, const QColor& BackColor, bool Enabled);
 
 // Shades a glyph onto what the canvas already holds at (X, Y). A widget's pixels cannot be read back, so the
-// canvas must paint on an image: a TNEPaintBuffer (ENECanvasErr otherwise).
+// canvas must paint on an image: a TNEPaintBuffer (ENECanvasErr otherwise). On a high-density canvas every glyph
+// pixel covers a block of device pixels.
 void DrawGlyph(QPainter& Canvas, int X, int Y, const QImage& Glyph);
 
 // Paints a widget through an image so that DrawGlyph can shade onto what is drawn: paint on Painter() during the
-// widget's paint event; the image goes onto the widget when the buffer goes out of scope.
+// widget's paint event; the image goes onto the widget when the buffer goes out of scope. The image has the
+// widget's device pixel ratio, so text and lines stay sharp on high-density screens; coordinates are the widget's.
 class TNEPaintBuffer
 {
 public:
@@ -166,10 +169,14 @@ private:
 };
 
 // A push button on Parent at (8, 8), 94 by 26, with Caption and the glyph; nothing is left behind when the glyph
-// cannot be loaded.
+// cannot be loaded. It is not auto-default: Enter presses it only while it has the focus, unless it is made the
+// window's default button.
 QPushButton* CreateGlyphButton(int Glyph, const QString& Caption, QWidget* Parent);
 // Gives a button the glyph shaded onto its face colour: the left half normally, the right half while disabled.
 void SetButtonGlyph(int Glyph, QAbstractButton& Button);
+// Adds a glyph picture to an icon for the state Mode, with its pixels doubled and tripled for high-density screens
+// (an icon would otherwise smooth its one picture up).
+void AddGlyphPixmaps(QIcon& Icon, const QImage& Face, QIcon::Mode Mode);
 // Centres Control vertically on Reference (both children of one parent).
 void CenterVertically(const QWidget& Reference, QWidget& Control);
 
@@ -197,13 +204,13 @@ using TNEAcceleratorKeys = std::bitset<256>;
 
 // The accelerator alphabet: the key codes of "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ".
 TNEAcceleratorKeys InitAcceleratorKeys();
-// The caption with exactly one "&", before the first character whose letter is still free (its own first "&"
-// when that letter is free), every other "&" removed; no "&" at all when no letter is free. The letter taken
-// leaves FreeKeys. Letters compare by upper case, folding only "a" to "z".
+// The caption with exactly one accelerator mark, before the first character whose letter is still free (its own
+// first mark when that letter is free), every other mark removed; none when no letter is free. The letter taken
+// leaves FreeKeys. Letters compare by upper case, folding only "a" to "z". "&&" is a literal ampersand and stays,
+// as every reader of accelerators takes it.
 QString AssignAccelerator(const QString& Caption, TNEAcceleratorKeys& FreeKeys);
-// Alt plus the key of the character after the first "&" ("a" to "z" folded to upper case); an "&" at the end does
-// not count, and neither does a character beyond the 8-bit codes. 0 when there is none. Unlike the platform's
-// AcceleratorShortCut, "&&" is no literal here: the second "&" is the accelerator character.
+// Alt plus the accelerator letter or digit of a caption, read as the windows route and underline it
+// (AcceleratorShortCut); 0 when there is none.
 TNEShortCut AcceleratorOf(const QString& Caption);
 // The key codes of AcceleratorOf of every caption that has one.
 TNEAcceleratorKeys CollectAcceleratorKeys(const QStringList& Captions);

@@ -4,12 +4,11 @@
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
-#include <QApplication>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -25,24 +24,9 @@ int PullInside(int Start, int Length, int AreaStart, int AreaLength)
     return std::max(Start, AreaStart);
 }
 
-// The application's style, except that password edits echo U+2022.
-class TBulletStyle final : public QProxyStyle
-{
-public:
-    TBulletStyle() : QProxyStyle(QApplication::style()->name()) {}
-
-    int styleHint(StyleHint Hint, const QStyleOption* Option, const QWidget* Widget,
-                  QStyleHintReturn* ReturnData) const override
-    {
-        if (Hint == SH_LineEdit_PasswordCharacter)
-            return 0x2022;
-        return QProxyStyle::styleHint(Hint, Option, Widget, ReturnData);
-    }
-};
-
 } // namespace
 
-TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(new TNEForm(FindHostForm(Owner)))
+TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(std::make_unique<TNEForm>(FindHostForm(Owner)))
 {
     // A blank dialog window with a close box only, sizeable, at the default place and size.
     Form_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -51,12 +35,13 @@ TNEBaseFrame::TNEBaseFrame(QObject* Owner) : Owner_(Owner), Form_(new TNEForm(Fi
     Form_->SetPosition(fpDesigned);
     Form_->move(DefaultFormLeft(), DefaultFormTop());
     Form_->resize(DefaultFormWidth(), DefaultFormHeight());
+    // The owner's window takes its child windows down with it; the form goes first, while the frame still owns it
+    // (a window announces its destruction before it frees its children).
+    if (QWidget* ownerWindow = Form_->parentWidget())
+        connect(ownerWindow, &QObject::destroyed, this, [this] { Form_.reset(); });
 }
 
-TNEBaseFrame::~TNEBaseFrame()
-{
-    delete Form_.data(); // null when the owner's window already took it down
-}
+TNEBaseFrame::~TNEBaseFrame() = default;
 
 int TNEBaseFrame::ShowModal()
 {
@@ -73,12 +58,13 @@ void TNEBaseFrame::SetSmallDialogStyle(QSize ClientSize)
 
 void TNEBaseFrame::AddOkCancelButtons(std::function<void()> Accept)
 {
-    OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_);
+    OkButton_ = CreateGlyphButton(OkGlyph, QStringLiteral("OK"), Form_.get());
+    OkButton_->setAutoDefault(true);
     OkButton_->setDefault(true);
     // A refusal (an entry that does not check out) goes to the application's default handler; the form stays open.
     connect(OkButton_, &QPushButton::clicked, this, [Accept = std::move(Accept)] { RunEventHandler(Accept); });
-    CancelButton_ = CreateGlyphButton(CancelGlyph, QStringLiteral("Cancel"), Form_);
-    connect(CancelButton_, &QPushButton::clicked, Form_, &QDialog::reject);
+    CancelButton_ = CreateGlyphButton(CancelGlyph, QStringLiteral("Cancel"), Form_.get());
+    connect(CancelButton_, &QPushButton::clicked, Form_.get(), &QDialog::reject);
     // The dialog itself turns Escape and the close box into reject(); Ctrl+Enter needs the key preview.
     Form_->SetKeyPreview(true);
     Form_->OnKeyDown = TNEMethod<void(TNEShortCut&)>(this, &TNEBaseFrame::FormKeyDown);
@@ -127,14 +113,6 @@ void PositionForm(QWidget& Form, QObject* Reference)
     const QSize size = target->frameGeometry().size();
     target->move(PullInside(corner.x(), size.width(), work.left(), work.width()),
                  PullInside(corner.y(), size.height(), work.top(), work.height()));
-}
-
-void SetBulletEcho(QLineEdit& Edit)
-{
-    auto* style = new TBulletStyle;
-    style->setParent(&Edit); // the edit keeps only a guarded pointer to its style
-    Edit.setStyle(style);
-    Edit.setEchoMode(QLineEdit::Password);
 }
 
 TNEPromptText::TNEPromptText(QObject* Owner) : TNEBaseFrame(Owner)

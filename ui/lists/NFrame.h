@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -39,9 +40,9 @@ public:
 protected:
     // Makes the form a small dialog: a fixed client size, above other windows, centred on its owner's window.
     void SetSmallDialogStyle(QSize ClientSize);
-    // Gives the form the OK and Cancel glyph buttons of a dialog. OK is the default button (Enter and Ctrl+Enter
-    // press it) and runs Accept, which stores the outcome and closes the form; Cancel, Escape and the close box
-    // only close the form.
+    // Gives the form the OK and Cancel glyph buttons of a dialog. OK is the default button (Enter, unless another
+    // button has the focus, and Ctrl+Enter press it) and runs Accept, which stores the outcome and closes the form;
+    // Cancel, Escape and the close box only close the form.
     void AddOkCancelButtons(std::function<void()> Accept);
     // Moves the two buttons to the bottom right corner of the client area.
     void PlaceOkCancelButtons();
@@ -50,8 +51,8 @@ private:
     void FormKeyDown(TNEShortCut& Key);
 
     QPointer<QObject> Owner_;
-    // Normally freed by the frame; a QPointer because the owner's window takes its windows down with it.
-    QPointer<TNEForm> Form_;
+    // Null once the owner's window has gone, which takes the form with it.
+    std::unique_ptr<TNEForm> Form_;
     QPushButton* OkButton_ = nullptr;
     QPushButton* CancelButton_ = nullptr;
 };
@@ -64,9 +65,6 @@ TNEForm* FindHostForm(QObject* Component);
 // area of Reference's window, pulled back inside the work area; at the default place when Reference has no window.
 // A form with any other position setting is left alone.
 void PositionForm(QWidget& Form, QObject* Reference);
-
-// Makes an edit echo its text as U+2022 bullets, whatever the style would draw.
-void SetBulletEcho(QLineEdit& Edit);
 
 // Asks for one line of text in a small window centred on its owner.
 class TNEPromptText : public TNEBaseFrame

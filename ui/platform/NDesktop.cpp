@@ -43,7 +43,8 @@ QRect TNEScreenMetrics::WorkArea() const
 
 int TNEScreenMetrics::FrameWidth() const
 {
-    return StyleMetric(QStyle::PM_DefaultFrameWidth);
+    // The style's frame of a window, not the border of a framed control (PM_DefaultFrameWidth).
+    return StyleMetric(QStyle::PM_MdiSubWindowFrameWidth);
 }
 
 int TNEScreenMetrics::ScrollBarWidth() const

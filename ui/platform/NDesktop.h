@@ -17,6 +17,7 @@ public:
     virtual QSize ScreenSize() const;
     // The primary screen without task bars and panels.
     virtual QRect WorkArea() const;
+    // Width of the sizing frame around a window, which list and drop-down widths allow for.
     virtual int FrameWidth() const;
     // Width of a vertical scroll bar and height of a horizontal one.
     virtual int ScrollBarWidth() const;

@@ -1,8 +1,13 @@
 #include "ui/platform/NForm.h"
 
+#include "ui/platform/NApplication.h"
+#include "ui/platform/NDesktop.h"
+
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
@@ -39,7 +44,12 @@ bool IsAccelerator(TNEShortCut Key)
 
 } // namespace
 
-TNEForm::TNEForm(QWidget* Owner) : QDialog(Owner) {}
+TNEForm::TNEForm(QWidget* Owner, TNEFormKind Kind) : QDialog(Owner), Kind_(Kind)
+{
+    if (Kind_ == fkMainWindow)
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                       Qt::WindowCloseButtonHint);
+}
 
 int TNEForm::ShowModal()
 {
@@ -50,12 +60,6 @@ void TNEForm::SetActiveControl(QWidget* Control)
 {
     if (Control)
         Control->setFocus(Qt::OtherFocusReason);
-}
-
-void TNEForm::KeyDown(TNEShortCut& Key)
-{
-    if (OnKeyDown)
-        OnKeyDown(Key);
 }
 
 bool TNEForm::DeliverAccelerator(TNEShortCut Key)
@@ -83,8 +87,8 @@ bool TNEForm::PreviewKeyEvent(QKeyEvent& Event)
         Event.accept();
         return true;
     }
-    if (KeyPreview_) {
-        KeyDown(key);
+    if (KeyPreview_ && OnKeyDown) {
+        OnKeyDown(key);
         if (key == 0) {
             Event.accept();
             return true;
@@ -105,14 +109,48 @@ TNEForm* TNEForm::FormOf(QObject* Receiver)
 
 void TNEForm::showEvent(QShowEvent* Event)
 {
+    // Inside a dialog every push button is auto-default, and when the form shows, QDialog makes the first of them
+    // the default button, which Enter in any edit then presses. Only the button made default on purpose stays so.
+    const QList<QPushButton*> buttons = findChildren<QPushButton*>();
+    for (QPushButton* button : buttons) {
+        if (button->window() == this && !button->isDefault())
+            button->setAutoDefault(false);
+    }
     if (Position_ == fpOwnerCentered)
         CenterOnOwner();
     QDialog::showEvent(Event);
 }
 
+void TNEForm::closeEvent(QCloseEvent* Event)
+{
+    if (Kind_ == fkDialog)
+        QDialog::closeEvent(Event); // the close box cancels a dialog
+    else
+        Event->setAccepted(CanClose());
+}
+
+bool TNEForm::CanClose()
+{
+    bool canClose = false; // a close query that fails keeps the window, and what it holds, open
+    RunEventHandler([this, &canClose] {
+        bool answer = true;
+        if (OnCloseQuery)
+            OnCloseQuery(answer);
+        canClose = answer;
+    });
+    return canClose;
+}
+
 void TNEForm::keyPressEvent(QKeyEvent* Event)
 {
-    if (!isModal() && Event->matches(QKeySequence::Cancel)) {
+    // A push button that is not auto-default leaves Enter to its window.
+    auto* focusedButton = qobject_cast<QPushButton*>(focusWidget());
+    if (focusedButton && focusedButton->isEnabled() && ShortCutFromKeyEvent(*Event) == ShortCut(vkEnter)) {
+        Event->accept();
+        focusedButton->click();
+        return;
+    }
+    if (Kind_ == fkMainWindow || (!isModal() && Event->matches(QKeySequence::Cancel))) {
         Event->ignore();
         return;
     }
@@ -121,9 +159,10 @@ void TNEForm::keyPressEvent(QKeyEvent* Event)
 
 void TNEForm::CenterOnOwner()
 {
-    if (!parentWidget())
+    const QRect area = parentWidget() ? parentWidget()->window()->frameGeometry() : ScreenMetrics().WorkArea();
+    if (area.isEmpty())
         return;
     QRect frame = frameGeometry();
-    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+    frame.moveCenter(area.center());
     move(frame.topLeft());
 }

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include <array>
+#include <string_view>
 
 namespace {
 
@@ -36,6 +37,30 @@ constexpr std::array NamedKeys = {
 bool IsLetterOrDigitCode(int Code)
 {
     return (Code >= '0' && Code <= '9') || (Code >= 'A' && Code <= 'Z');
+}
+
+// The letter and digit rows of the US layout, each from the XKB keycode of its first key.
+struct KeyRow
+{
+    quint32 FirstScanCode;
+    std::string_view Keys;
+};
+constexpr std::array UsKeyRows = {
+    KeyRow{10, "1234567890"},
+    KeyRow{24, "QWERTYUIOP"},
+    KeyRow{38, "ASDFGHJKL"},
+    KeyRow{52, "ZXCVBNM"},
+};
+
+// The letter or digit at the place of a key on a US keyboard, from the native scan code as xcb and Wayland report
+// it (the XKB keycode: the evdev code + 8); 0 for any other place.
+TNEKeyCode UsKeyCodeFromScanCode(quint32 ScanCode)
+{
+    for (const KeyRow& row : UsKeyRows) {
+        if (ScanCode >= row.FirstScanCode && ScanCode - row.FirstScanCode < row.Keys.size())
+            return static_cast<TNEKeyCode>(row.Keys[ScanCode - row.FirstScanCode]);
+    }
+    return 0;
 }
 
 } // namespace
@@ -94,10 +119,13 @@ Qt::KeyboardModifiers QtModifiersFromShortCut(TNEShortCut Value)
 
 TNEShortCut ShortCutFromKeyEvent(const QKeyEvent& Event)
 {
+    const TNEShortCut modifiers = ModifiersFromQt(Event.modifiers());
     if (Event.key() == Qt::Key_Backtab)
-        return ShortCut(vkTab, ModifiersFromQt(Event.modifiers()) | scShift);
-    const TNEKeyCode key = KeyCodeFromQtKey(Event.key());
-    return key == 0 ? 0 : ShortCut(key, ModifiersFromQt(Event.modifiers()));
+        return ShortCut(vkTab, modifiers | scShift);
+    TNEKeyCode key = KeyCodeFromQtKey(Event.key());
+    if (key == 0)
+        key = UsKeyCodeFromScanCode(Event.nativeScanCode());
+    return key == 0 ? 0 : ShortCut(key, modifiers);
 }
 
 QString ShortCutToText(TNEShortCut Value)
@@ -126,18 +154,28 @@ QString ShortCutToText(TNEShortCut Value)
     return prefix + name;
 }
 
-TNEShortCut AcceleratorShortCut(const QString& Caption)
+qsizetype AcceleratorIndex(const QString& Caption)
 {
     for (qsizetype i = 0; i + 1 < Caption.size(); ++i) {
         if (Caption[i] != u'&')
             continue;
-        if (Caption[i + 1] == u'&') { // "&&" is a literal ampersand
-            ++i;
-            continue;
-        }
-        const char16_t letter = Caption[i + 1].unicode();
-        const int code = (letter >= u'a' && letter <= u'z') ? letter - (u'a' - u'A') : letter;
-        return IsLetterOrDigitCode(code) ? ShortCut(static_cast<TNEKeyCode>(code), scAlt) : 0;
+        if (Caption[i + 1] != u'&')
+            return i + 1;
+        ++i; // a literal ampersand
     }
-    return 0;
+    return -1;
+}
+
+TNEKeyCode AcceleratorKeyCode(QChar Character)
+{
+    const char16_t code = Character.unicode();
+    const int folded = (code >= u'a' && code <= u'z') ? code - (u'a' - u'A') : code;
+    return IsLetterOrDigitCode(folded) ? static_cast<TNEKeyCode>(folded) : 0;
+}
+
+TNEShortCut AcceleratorShortCut(const QString& Caption)
+{
+    const qsizetype index = AcceleratorIndex(Caption);
+    const TNEKeyCode key = index < 0 ? 0 : AcceleratorKeyCode(Caption[index]);
+    return key == 0 ? 0 : ShortCut(key, scAlt);
 }

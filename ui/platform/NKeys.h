@@ -55,13 +55,22 @@ int QtKeyFromKeyCode(TNEKeyCode Key);
 TNEShortCut ModifiersFromQt(Qt::KeyboardModifiers Modifiers);
 Qt::KeyboardModifiers QtModifiersFromShortCut(TNEShortCut Value);
 
-// The shortcut of a key event, 0 when its key is not one of ours. Backtab arrives as Shift+Tab.
+// The shortcut of a key event, 0 when its key is not one of ours. Backtab arrives as Shift+Tab; the keypad modifier
+// does not count. Letters and digits do not depend on the keyboard layout: a key the active layout gives no Latin
+// letter or digit (a Cyrillic or Greek letter, an AZERTY digit key) counts as the letter or digit at its place on a
+// US keyboard, so Ctrl+O and Alt+letter work whatever layout is active.
 TNEShortCut ShortCutFromKeyEvent(const QKeyEvent& Event);
 
 // The text of a shortcut for hints and menus: "Shift+Ctrl+Alt+" then the key name ("Ctrl+O", "Shift+Alt+Home").
 // Empty for 0 or a key code without a name.
 QString ShortCutToText(TNEShortCut Value);
 
-// Alt plus the upper-cased letter after the first "&" of a caption (an "&" at the very end does not count);
-// 0 when the caption has none or the letter is not a single-byte key.
+// The one reading of accelerator marks, shared by the windows' Alt+letter routing, the action captions and Qt's
+// underlining: "&&" is a literal ampersand, and the accelerator is the character after the first other "&"
+// (an "&" at the very end marks nothing). Returns that character's index, -1 when the caption has none.
+qsizetype AcceleratorIndex(const QString& Caption);
+// The key code of a character as an accelerator: a digit or a letter "A" to "Z" ("a" to "z" folded to upper case);
+// 0 for any other character.
+TNEKeyCode AcceleratorKeyCode(QChar Character);
+// Alt plus the key of the accelerator character of a caption; 0 when it has none or it is not a letter or digit.
 TNEShortCut AcceleratorShortCut(const QString& Caption);

@@ -1,5 +1,7 @@
 #include "ui/actions/NControl.h"
 
+#include <QKeySequence>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,8 +42,10 @@ TEST(NAccelerator, AssignAcceleratorKeepsTheFirstFreeMarkOrMarksTheFirstFreeLett
         {"C&lose", "", "C&lose", "L"},       // its own free letter stays
         {"C&lose", "CL", "Cl&ose", "CLO"},
         {"&a&b", "", "&ab", "A"}, // every further "&" goes
-        {"&&x", "", "&x", "X"},   // the first of two is removed, the second tried with what follows
-        {"a&&&b", "A", "a&b", "AB"},
+        {"&&x", "", "&&&x", "X"}, // "&&" is a literal ampersand: it stays, and x gets the mark
+        {"a&&&b", "A", "a&&&b", "AB"},
+        {"Save && Close", "", "&Save && Close", "S"},
+        {"&&", "", "&&", ""},
         {"Save&", "", "&Save", "S"}, // a trailing "&" is always removed
         {"Page &Up", "", "Page &Up", "U"},
         {"... 2", "", "... &2", "2"},
@@ -65,7 +69,7 @@ TEST(NAccelerator, AssignAcceleratorGivesNoMarkOnceEveryLetterIsTaken)
     EXPECT_EQ(AssignAccelerator(QStringLiteral("&Delete"), free), QStringLiteral("Delete"));
 }
 
-TEST(NAccelerator, AcceleratorOfIsAltWithTheCharacterAfterTheFirstMark)
+TEST(NAccelerator, AcceleratorOfIsAltWithTheLetterAfterTheFirstMark)
 {
     struct Case
     {
@@ -77,7 +81,10 @@ TEST(NAccelerator, AcceleratorOfIsAltWithTheCharacterAfterTheFirstMark)
         {"C&lose", ShortCut('L', scAlt)},
         {"e&xit", ShortCut('X', scAlt)},
         {"&1 file", ShortCut('1', scAlt)},
-        {"&&x", ShortCut('&', scAlt)}, // two in a row: the second "&" is the character
+        {"&&x", 0}, // a literal ampersand, no mark
+        {"A&&&B", ShortCut('B', scAlt)},
+        {"&-", 0},   // not Alt+Ins, whose key code is that of "-"
+        {"&&Up", 0}, // not Alt+Up, whose key code is that of "&"
         {"Save&", 0},
         {"&", 0},
         {"No mark", 0},
@@ -95,16 +102,25 @@ TEST(NAccelerator, CollectAcceleratorKeysTakesTheKeyOfEveryMarkedCaption)
     EXPECT_EQ(CollectAcceleratorKeys(captions), KeysOf("OL9"));
 }
 
-// The form routes Alt+letter with the platform's AcceleratorShortCut; for every caption the controller produces
-// the two readings must name the same key.
-TEST(NAccelerator, AssignedCaptionsReadTheSameByBothAcceleratorRoutines)
+// For every caption, the letter AssignAccelerator takes is the one the windows' Alt+letter routing finds, the one
+// CollectAcceleratorKeys reports and the one Qt reads (and so underlines) in the assigned caption.
+TEST(NAccelerator, TheAssignedLetterIsTheOneEveryReaderFinds)
 {
-    const char* captions[] = {"&&Save && Close", "Open...", "&&&x", "a&&b", "Page &Up", "&&", "E&xit", "C&&&l"};
+    const char* captions[] = {"&&Save && Close", "Open...", "&&&x",           "a&&b", "Page &Up", "&&",
+                              "E&xit",           "C&&&l",   "Pick & &choose", "&1&2", "Trailing&"};
     TNEAcceleratorKeys free = InitAcceleratorKeys();
     for (const char* caption : captions) {
+        const TNEAcceleratorKeys before = free;
         const QString assigned = AssignAccelerator(QString::fromUtf8(caption), free);
-        EXPECT_EQ(AcceleratorOf(assigned), AcceleratorShortCut(assigned))
-            << caption << " -> " << assigned.toStdString();
+        const TNEAcceleratorKeys taken = before & ~free;
+        const TNEShortCut accelerator = AcceleratorOf(assigned);
+        const std::string context = std::string(caption) + " -> " + assigned.toStdString();
+        ASSERT_LE(taken.count(), 1u) << context;
+        EXPECT_EQ(accelerator, AcceleratorShortCut(assigned)) << context;
+        EXPECT_EQ(CollectAcceleratorKeys({assigned}), taken) << context;
+        EXPECT_EQ(QKeySequence::mnemonic(assigned),
+                  accelerator ? QKeySequence(Qt::ALT | QtKeyFromKeyCode(ShortCutKey(accelerator))) : QKeySequence())
+            << context;
     }
 }
 

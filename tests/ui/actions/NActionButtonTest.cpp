@@ -186,7 +186,11 @@ TEST_F(NActionButton, EnterOrSpaceRunTheFocusedButtonOnly)
     window.ViewButton(1).setFocus();
     QTest::keyClick(&window.ViewButton(1), Qt::Key_Return);
     QTest::keyClick(&window.ViewButton(1), Qt::Key_Space);
-    EXPECT_EQ(window.Commands.OtherRuns, 2);
+    QTest::keyClick(&window.ViewButton(1), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(window.Commands.OtherRuns, 3) << "the keypad's Enter too";
+    QTest::keyClick(&window.ViewButton(1), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(&window.ViewButton(1), Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(window.Commands.OtherRuns, 3) << "not with a modifier";
 }
 
 TEST_F(NActionButton, ClickRunsTheActionOnceOnThePress)
@@ -255,6 +259,28 @@ TEST_F(NActionButton, DisablingTheFocusedButtonMovesTheFocusToAnEnabledNeighbour
             EXPECT_EQ(window.ViewButton(i).hasFocus(), i == test.Expected) << "expected " << test.Expected;
         EXPECT_EQ(window.View->HasFocusedButton(), test.Expected >= 0);
     }
+}
+
+// Just after a modal question inside its own command the window is not active yet, and a button the command
+// disables must still hand its focus on.
+TEST_F(NActionButton, DisablingTheFocusedButtonOfAnInactiveWindowMovesItsFocusToo)
+{
+    TWindow window;
+    window.ShowActive();
+    window.ViewButton(2).setFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_FALSE(window.Form.isActiveWindow());
+    ASSERT_EQ(window.Form.focusWidget(), &window.ViewButton(2));
+    EXPECT_TRUE(window.View->HasFocusedButton()) << "it holds the window's focus";
+
+    window.Controller.SetActionEnabled(false, window.Handler(2));
+    EXPECT_EQ(window.Form.focusWidget(), &window.ViewButton(1)) << "the nearest enabled button before it";
+    window.Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window.Form));
+    EXPECT_TRUE(window.ViewButton(1).hasFocus());
 }
 
 TEST_F(NActionButton, FocusNextEnabledWithoutHandlerTakesTheFirstEnabledButton)

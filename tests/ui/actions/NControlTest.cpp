@@ -3,6 +3,7 @@
 #include "tests/support/ErrorMessage.h"
 #include "tests/support/ui/ApplicationFixture.h"
 #include "tests/support/ui/FakeScreen.h"
+#include "tests/ui/actions/WidgetProbe.h"
 #include "ui/actions/NPixel.h"
 
 #include <QDir>
@@ -23,32 +24,6 @@ QColor PixelAt(const QImage& Image, int X, int Y)
 {
     return Image.pixelColor(X, Y);
 }
-
-// A widget that paints a flat background and a glyph through a paint buffer, shifted by a translation.
-class TGlyphWidget : public QWidget
-{
-public:
-    TGlyphWidget(const QImage& Glyph, QPoint Origin) : Glyph_(Glyph), Origin_(Origin)
-    {
-        setAutoFillBackground(true);
-        QPalette colours = palette();
-        colours.setColor(QPalette::Window, QColor(200, 100, 50));
-        setPalette(colours);
-        resize(24, 24);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        TNEPaintBuffer buffer(*this);
-        buffer.Painter().translate(Origin_);
-        DrawGlyph(buffer.Painter(), 2, 3, Glyph_);
-    }
-
-private:
-    QImage Glyph_;
-    QPoint Origin_;
-};
 
 } // namespace
 

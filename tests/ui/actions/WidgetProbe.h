@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/actions/NControl.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QEnterEvent>
@@ -35,3 +37,29 @@ inline void Leave(QWidget& Widget)
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&Widget, &leave);
 }
+
+// A widget that paints a flat background and a glyph at (2, 3) through a paint buffer, shifted by a translation.
+class TGlyphWidget : public QWidget
+{
+public:
+    TGlyphWidget(const QImage& Glyph, QPoint Origin) : Glyph_(Glyph), Origin_(Origin)
+    {
+        setAutoFillBackground(true);
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, QColor(200, 100, 50));
+        setPalette(colours);
+        resize(24, 24);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        TNEPaintBuffer buffer(*this);
+        buffer.Painter().translate(Origin_);
+        DrawGlyph(buffer.Painter(), 2, 3, Glyph_);
+    }
+
+private:
+    QImage Glyph_;
+    QPoint Origin_;
+};

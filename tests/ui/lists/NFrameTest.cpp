@@ -243,15 +243,6 @@ TEST_F(NFrame, PromptReturnsTheNewTextOnlyWhenAccepted)
     }
 }
 
-TEST_F(NFrame, BulletEchoShowsEveryCharacterAsABullet)
-{
-    QLineEdit edit;
-    SetBulletEcho(edit);
-    edit.setText(QStringLiteral("pa\u00DF"));
-    EXPECT_EQ(edit.echoMode(), QLineEdit::Password);
-    EXPECT_EQ(edit.displayText(), QString(3, QChar(0x2022)));
-}
-
 TEST_F(NFrame, AFailingOkIsReportedByTheApplicationAndLeavesTheDialogOpen)
 {
     TRefusingFrame frame;
@@ -267,4 +258,60 @@ TEST_F(NFrame, AFailingOkIsReportedByTheApplicationAndLeavesTheDialogOpen)
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(Presenter.Messages().size(), 2u);
     EXPECT_EQ(Presenter.Messages()[0].Text, QStringLiteral("Entry refused."));
+}
+
+namespace {
+
+// A frame with an edit and a glyph button beside it, as a field with a "Pick..." button, and OK and Cancel as
+// push buttons or (as in the frames built on actions) not.
+class TPickFrame : public TNEBaseFrame
+{
+public:
+    explicit TPickFrame(bool WithOkButton)
+    {
+        Edit = new TNEOpaqueEdit(&Form());
+        Pick = CreateGlyphButton(26, QStringLiteral("Pick..."), &Form());
+        Pick->move(264, 6);
+        QObject::connect(Pick, &QPushButton::clicked, [this] { ++Picked; });
+        if (WithOkButton)
+            AddOkCancelButtons([this] { Form().accept(); });
+    }
+
+    QLineEdit* Edit;
+    QPushButton* Pick;
+    int Picked = 0;
+};
+
+} // namespace
+
+TEST_F(NFrame, EnterPressesTheDefaultOkOrTheFocusedButtonButNeverAGlyphButtonBeside)
+{
+    const struct
+    {
+        const char* Name;
+        bool WithOkButton;
+        bool FocusOnPick;
+        Qt::Key Key;
+        int Picked;
+        int Result;
+    } cases[] = {
+        {"Enter in the edit", true, false, Qt::Key_Return, 0, QDialog::Accepted},
+        {"Enter in the edit, OK no button", false, false, Qt::Key_Return, 0, QDialog::Rejected},
+        {"keypad Enter on Pick", false, true, Qt::Key_Enter, 1, QDialog::Rejected},
+    };
+    for (const auto& c : cases) {
+        TPickFrame frame(c.WithOkButton);
+        TModalDriver driver;
+        driver.Answer([&](QWidget& dialog) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            QWidget* focus = c.FocusOnPick ? static_cast<QWidget*>(frame.Pick) : frame.Edit;
+            focus->setFocus();
+            QTest::keyClick(focus, c.Key, c.Key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            if (frame.Form().isVisible())
+                frame.Form().reject();
+        });
+        EXPECT_EQ(frame.ShowModal(), c.Result) << c.Name;
+        EXPECT_EQ(frame.Picked, c.Picked) << c.Name;
+        EXPECT_FALSE(frame.Pick->isDefault()) << c.Name;
+    }
 }

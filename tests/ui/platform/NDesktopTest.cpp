@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QMimeData>
+#include <QStyle>
 #include <QUrl>
 
 #include <stdexcept>
@@ -57,6 +58,11 @@ TEST_F(NDesktop, ScreenMetricsComeFromTheInstalledSource)
 {
     const QSize system = ScreenMetrics().ScreenSize();
     EXPECT_FALSE(system.isEmpty()) << "the offscreen platform has a primary screen";
+    const QStyle& style = *QApplication::style();
+    EXPECT_EQ(ScreenMetrics().FrameWidth(), style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth))
+        << "the sizing frame of a window, not the border of a framed control";
+    EXPECT_NE(style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth), style.pixelMetric(QStyle::PM_DefaultFrameWidth));
+    EXPECT_EQ(ScreenMetrics().ScrollBarWidth(), style.pixelMetric(QStyle::PM_ScrollBarExtent));
     EXPECT_GT(ScreenMetrics().ScrollBarWidth(), 0);
     {
         TFakeScreen screen(QSize(1024, 768));

@@ -77,6 +77,35 @@ TEST(NKeys, FoldsTheKeypadEnterAndBacktabIntoTheirKeys)
     }
 }
 
+// A key event as xcb or Wayland deliver it: the layout's key, and the key's place as its XKB keycode.
+TEST(NKeys, LettersAndDigitsAreTheKeysAtTheirUsPlacesWhenTheLayoutHasNoLatinOne)
+{
+    struct Case
+    {
+        const char* Layout;
+        int QtKey;
+        quint32 ScanCode;
+        Qt::KeyboardModifiers Modifiers;
+        TNEShortCut Expected;
+    };
+    const Case cases[] = {
+        {"Russian \u0429 at O", 0x0429, 32, Qt::ControlModifier, ShortCut('O', scCtrl)},
+        {"Russian \u0421 at C", 0x0421, 54, Qt::ControlModifier, ShortCut('C', scCtrl)},
+        {"Russian \u042B at S", 0x042B, 39, Qt::ControlModifier, ShortCut('S', scCtrl)},
+        {"Russian \u042F at Z", 0x042F, 52, Qt::AltModifier, ShortCut('Z', scAlt)},
+        {"Greek \u039F at O", 0x039F, 32, Qt::ControlModifier, ShortCut('O', scCtrl)},
+        {"AZERTY & at 1", Qt::Key_Ampersand, 10, Qt::ControlModifier, ShortCut('1', scCtrl)},
+        {"German Z at Y: the layout's Latin letter wins", Qt::Key_Z, 29, Qt::ControlModifier, ShortCut('Z', scCtrl)},
+        {"Russian F5 keeps its key", Qt::Key_F5, 71, Qt::NoModifier, ShortCut(vkF1 + 4)},
+        {"a place without a letter or digit", 0x0416, 47, Qt::ControlModifier, 0},
+        {"no scan code", 0x0429, 0, Qt::ControlModifier, 0},
+    };
+    for (const Case& c : cases) {
+        const QKeyEvent event(QEvent::KeyPress, c.QtKey, c.Modifiers, c.ScanCode, 0, 0);
+        EXPECT_EQ(ShortCutFromKeyEvent(event), c.Expected) << c.Layout;
+    }
+}
+
 TEST(NKeys, EveryKeyCodeWithAQtKeyComesBack)
 {
     int mapped = 0;
@@ -93,7 +122,7 @@ TEST(NKeys, EveryKeyCodeWithAQtKeyComesBack)
     EXPECT_EQ(ShortCutToText(ShortCut(0x90, scCtrl)), QString()) << "a key without a name has no text";
 }
 
-TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersand)
+TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersandThatIsNoLiteral)
 {
     struct Case
     {
@@ -107,6 +136,8 @@ TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersand)
         {"Page D&own", ShortCut('O', scAlt)},
         {"&1 file", ShortCut('1', scAlt)},
         {"A&&B &c", ShortCut('C', scAlt)},
+        {"A&&&B", ShortCut('B', scAlt)},
+        {"&&x", 0},
         {"Save && quit", 0},
         {"Trailing&", 0},
         {"No letter", 0},
@@ -117,4 +148,5 @@ TEST(NKeys, AcceleratorIsAltAndTheLetterAfterTheFirstAmpersand)
     for (const Case& c : cases)
         EXPECT_EQ(AcceleratorShortCut(QString::fromUtf8(c.Caption)), c.Expected) << c.Caption;
     EXPECT_EQ(AcceleratorShortCut(QStringLiteral("&\u00e9t\u00e9")), 0) << "only ASCII letters and digits";
+    EXPECT_EQ(AcceleratorIndex(QStringLiteral("A&&&B")), 4);
 }

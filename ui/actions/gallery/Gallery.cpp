@@ -43,7 +43,7 @@ public:
 class TGalleryForm : public TNEForm
 {
 public:
-    TGalleryForm()
+    TGalleryForm() : TNEForm(nullptr, fkMainWindow)
     {
         setWindowTitle(QStringLiteral("Fenk UI gallery"));
         SetKeyPreview(true);
