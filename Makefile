@@ -73,7 +73,7 @@ dialog-shots: configure
 # The window of action views, tool bars and tool strips, rendered offscreen for a look at the buttons.
 ui-gallery-shot: configure
 	cmake --build $(BUILD) --target ui-gallery
-	$(CTEST_ENV) $(BUILD)/ui/actions/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery.png
+	$(CTEST_ENV) $(BUILD)/tools/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery.png
 
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
