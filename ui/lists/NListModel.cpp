@@ -6,28 +6,39 @@
 #include <numeric>
 #include <string.h>
 
-// The search text of an item is one block: a 32-bit byte count, then the item's texts upper-cased, one after the
-// other, each followed by a zero byte. Every UTF-16 code unit is written as UTF-8 writes a code point of that value,
-// except U+0000, which takes the two bytes C0 80 (as Java's modified UTF-8 does). That form is self-synchronising
-// and never holds a zero byte inside a text, so a pattern's bytes occur in the block exactly where its code units
-// occur in one of the texts, never across two: a keystroke compares bytes and neither decodes nor upper-cases.
+// The search text of an item is its texts upper-cased, one after the other, each followed by a zero byte; the model
+// keeps those of all items in one buffer, in display order after every update that moves items. Every UTF-16 code unit
+// is written as UTF-8 writes a code point of that value, except U+0000, which takes the two bytes C0 80 (as Java's
+// modified UTF-8 does). That form is self-synchronising and never holds a zero byte inside a text, so a pattern's bytes
+// occur in the block exactly where its code units occur in one of the texts, never across two: a keystroke compares
+// bytes and neither decodes nor upper-cases.
 
 namespace {
 
-const QString EmptyText;
-
-void AppendSearchUnit(std::string& Bytes, char16_t Unit)
+// Writes one code unit at Out and returns the position after it.
+char* WriteSearchUnit(char* Out, char16_t Unit)
 {
     if (Unit != 0 && Unit < 0x80) {
-        Bytes += char(Unit);
+        *Out++ = char(Unit);
     } else if (Unit < 0x800) {
-        Bytes += char(0xC0 | (Unit >> 6));
-        Bytes += char(0x80 | (Unit & 0x3F));
+        *Out++ = char(0xC0 | (Unit >> 6));
+        *Out++ = char(0x80 | (Unit & 0x3F));
     } else {
-        Bytes += char(0xE0 | (Unit >> 12));
-        Bytes += char(0x80 | ((Unit >> 6) & 0x3F));
-        Bytes += char(0x80 | (Unit & 0x3F));
+        *Out++ = char(0xE0 | (Unit >> 12));
+        *Out++ = char(0x80 | ((Unit >> 6) & 0x3F));
+        *Out++ = char(0x80 | (Unit & 0x3F));
     }
+    return Out;
+}
+
+void AppendSearchUnits(std::string& Bytes, QStringView Text)
+{
+    const std::size_t start = Bytes.size();
+    Bytes.resize(start + 3 * std::size_t(Text.size()));
+    char* end = Bytes.data() + start;
+    for (const QChar character : Text)
+        end = WriteSearchUnit(end, character.unicode());
+    Bytes.resize(std::size_t(end - Bytes.data()));
 }
 
 bool IsPlainAscii(const QString& Text)
@@ -38,22 +49,17 @@ bool IsPlainAscii(const QString& Text)
 // The full Unicode upper case, the same in every locale, so a Turkish "i" still finds "I"; ASCII directly.
 void AppendUpperCased(std::string& Bytes, const QString& Text)
 {
-    if (IsPlainAscii(Text)) {
-        for (const QChar character : Text) {
-            const char16_t unit = character.unicode();
-            Bytes += char(unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit);
-        }
+    if (!IsPlainAscii(Text)) {
+        AppendSearchUnits(Bytes, Text.toUpper());
         return;
     }
-    for (const QChar character : Text.toUpper())
-        AppendSearchUnit(Bytes, character.unicode());
-}
-
-quint32 SearchTextSize(const char* Block)
-{
-    quint32 size;
-    std::memcpy(&size, Block, sizeof(size));
-    return size;
+    const std::size_t start = Bytes.size();
+    Bytes.resize(start + std::size_t(Text.size()));
+    char* out = Bytes.data() + start;
+    for (const QChar character : Text) {
+        const char16_t unit = character.unicode();
+        *out++ = char(unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit);
+    }
 }
 
 int ClampedImageIndex(int ImageIndex)
@@ -76,26 +82,25 @@ Qt::Alignment QtAlignment(TNEColumnAlignment Alignment)
 
 } // namespace
 
-const QString& TNEListItem::Text(int Column) const
+const QString& TNEListItem::EmptyText()
 {
-    return Column >= 0 && Column < TextCount_ ? Texts_[std::size_t(Column)] : EmptyText;
+    static const QString empty;
+    return empty;
 }
 
 void TNEListItem::SetTexts(const QString* Texts, int Count)
 {
-    Count = std::clamp(Count, 0, int(std::numeric_limits<quint16>::max()));
-    std::unique_ptr<QString[]> texts = Count > 0 ? std::make_unique<QString[]>(std::size_t(Count)) : nullptr;
-    std::copy(Texts, Texts + Count, texts.get());
-    Texts_ = std::move(texts);
-    TextCount_ = quint16(Count);
-    SearchText_.reset();
+    Caption_ = Count > 0 ? Texts[0] : QString();
+    const int subItems = std::clamp(Count - 1, 0, int(std::numeric_limits<quint16>::max()));
+    std::unique_ptr<QString[]> texts = subItems > 0 ? std::make_unique<QString[]>(std::size_t(subItems)) : nullptr;
+    std::copy(Texts + 1, Texts + 1 + subItems, texts.get());
+    SubItems_ = std::move(texts);
+    SubItemCount_ = quint16(subItems);
 }
 
 TNESearchPattern::TNESearchPattern(QStringView Text)
 {
-    Bytes_.reserve(std::size_t(Text.size()));
-    for (const QChar character : Text)
-        AppendSearchUnit(Bytes_, character.unicode());
+    AppendSearchUnits(Bytes_, Text);
 }
 
 TNEListModel::TNEListModel(QObject* Parent) : QAbstractItemModel(Parent) {}
@@ -156,7 +161,8 @@ int TNEListModel::AddItem(const QStringList& Texts, TNEItemData Data, int ImageI
     item.Data_ = Data;
     item.ImageIndex_ = qint16(ClampedImageIndex(ImageIndex));
     item.Key_ = NextKey_++;
-    SearchTextsPending_ = true;
+    // Built now, while the caller's texts are fresh in the cache.
+    BuildSearchText(item);
     if (NextKey_ == 0)
         NextKey_ = 1;
     if (StartStructureChange()) {
@@ -173,7 +179,7 @@ int TNEListModel::AddItem(const QStringList& Texts, TNEItemData Data, int ImageI
 
 void TNEListModel::RemoveItem(int Index)
 {
-    (void)Items_.at(std::size_t(Index)); // refuses a position outside the list before anything is announced
+    DropSearchText(Items_.at(std::size_t(Index))); // also refuses a position outside the list
     const bool covered = StartStructureChange();
     if (!covered)
         beginRemoveRows({}, Index, Index);
@@ -190,6 +196,8 @@ void TNEListModel::ClearItems()
     if (!covered)
         beginResetModel();
     Items_.clear();
+    std::vector<char>().swap(SearchTexts_);
+    UnusedSearchBytes_ = 0;
     if (!covered)
         endResetModel();
 }
@@ -205,11 +213,13 @@ void TNEListModel::SetItemText(int Index, int Column, const QString& Text)
     TNEListItem& item = Items_.at(std::size_t(Index));
     if (Column < 0)
         return;
-    if (Column < item.TextCount_) {
-        item.Texts_[std::size_t(Column)] = Text;
-        item.SearchText_.reset();
+    if (Column == 0) {
+        item.Caption_ = Text;
+    } else if (Column <= item.SubItemCount_) {
+        item.SubItems_[std::size_t(Column - 1)] = Text;
     } else {
-        QStringList texts(item.Texts_.get(), item.Texts_.get() + item.TextCount_);
+        QStringList texts(item.SubItems_.get(), item.SubItems_.get() + item.SubItemCount_);
+        texts.prepend(item.Caption_);
         texts.resize(Column + 1);
         texts[Column] = Text;
         item.SetTexts(texts.constData(), int(texts.size()));
@@ -219,7 +229,7 @@ void TNEListModel::SetItemText(int Index, int Column, const QString& Text)
 
 void TNEListModel::ItemTextsChanged(int Index)
 {
-    SearchTextsPending_ = true;
+    DropSearchText(Items_[std::size_t(Index)]);
     if (!ResetStarted_ && !Columns_.empty())
         emit dataChanged(index(Index, 0), index(Index, ColumnCount() - 1), {Qt::DisplayRole});
 }
@@ -263,22 +273,21 @@ void TNEListModel::Sort()
         SortPending_ = true;
         return;
     }
-    if (!Compare_ || Items_.size() < 2)
-        return;
-    const std::vector<int> order = SortedOrder();
-    if (std::is_sorted(order.begin(), order.end()))
+    if (!Compare_ || Items_.size() < 2 || IsSorted())
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newPosition(order.size());
-    for (std::size_t position = 0; position < order.size(); ++position)
-        newPosition[std::size_t(order[position])] = int(position);
-    ApplyOrder(order);
     // The view's current item, selection and hot item are persistent indexes: they follow their items.
     const QModelIndexList before = persistentIndexList();
+    std::vector<quint32> keys;
+    keys.reserve(std::size_t(before.size()));
+    for (const QModelIndex& old : before)
+        keys.push_back(ItemKey(old.row()));
+    SortItems();
+    PackSearchTexts();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& old : before)
-        after.append(index(newPosition[std::size_t(old.row())], old.column()));
+    for (qsizetype index = 0; index < before.size(); ++index)
+        after.append(this->index(FindItemKey(keys[std::size_t(index)]), before[index].column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -295,15 +304,18 @@ void TNEListModel::EndUpdate()
     const bool sort = SortPending_;
     SortPending_ = false;
     if (!ResetStarted_) {
+        PrepareSearchTexts();
         if (sort)
             Sort();
-        PrepareSearchTexts();
         return;
     }
     try {
-        if (sort)
-            SortWithinReset();
         PrepareSearchTexts();
+        if (sort)
+            SortItems();
+        PackSearchTexts();
+        if (Items_.capacity() > Items_.size() + Items_.size() / 8)
+            Items_.shrink_to_fit(); // a refill grew the array by doubling
     } catch (...) {
         ResetStarted_ = false;
         endResetModel();
@@ -332,29 +344,20 @@ int TNEListModel::SortedPosition(const TNEListItem& Item) const
     return int(place - Items_.begin());
 }
 
-std::vector<int> TNEListModel::SortedOrder() const
+bool TNEListModel::IsSorted() const
 {
-    std::vector<int> order(Items_.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int Left, int Right) {
-        return Compare_(Items_[std::size_t(Left)], Items_[std::size_t(Right)]) < 0;
+    return std::is_sorted(Items_.begin(), Items_.end(), [this](const TNEListItem& Left, const TNEListItem& Right) {
+        return Compare_(Left, Right) < 0;
     });
-    return order;
 }
 
-void TNEListModel::ApplyOrder(const std::vector<int>& Order)
+void TNEListModel::SortItems()
 {
-    std::vector<TNEListItem> sorted;
-    sorted.reserve(Items_.size());
-    for (const int position : Order)
-        sorted.push_back(std::move(Items_[std::size_t(position)]));
-    Items_.swap(sorted);
-}
-
-void TNEListModel::SortWithinReset()
-{
-    if (Compare_ && Items_.size() > 1)
-        ApplyOrder(SortedOrder());
+    if (Compare_ && Items_.size() > 1) {
+        std::stable_sort(Items_.begin(), Items_.end(), [this](const TNEListItem& Left, const TNEListItem& Right) {
+            return Compare_(Left, Right) < 0;
+        });
+    }
 }
 
 void TNEListModel::PrepareSearchTexts() const
@@ -363,7 +366,7 @@ void TNEListModel::PrepareSearchTexts() const
         return;
     SearchTextsPending_ = false;
     for (const TNEListItem& item : Items_) {
-        if (!item.SearchText_)
+        if (item.SearchSize_ == TNEListItem::NoSearchText)
             BuildSearchText(item);
     }
 }
@@ -371,15 +374,42 @@ void TNEListModel::PrepareSearchTexts() const
 void TNEListModel::BuildSearchText(const TNEListItem& Item) const
 {
     SearchScratch_.clear();
-    for (int column = 0; column < Item.TextCount_; ++column) {
-        AppendUpperCased(SearchScratch_, Item.Texts_[std::size_t(column)]);
+    for (int column = 0; column <= Item.SubItemCount_; ++column) {
+        AppendUpperCased(SearchScratch_, Item.Text(column));
         SearchScratch_ += '\0';
     }
-    const auto size = quint32(SearchScratch_.size());
-    auto block = std::make_unique_for_overwrite<char[]>(sizeof(size) + size);
-    std::memcpy(block.get(), &size, sizeof(size));
-    std::memcpy(block.get() + sizeof(size), SearchScratch_.data(), size);
-    Item.SearchText_ = std::move(block);
+    // Inside an update the buffer doubles, as it is packed at the end; single changes grow it by an eighth only.
+    const std::size_t needed = SearchTexts_.size() + SearchScratch_.size();
+    if (needed > SearchTexts_.capacity())
+        SearchTexts_.reserve(std::max(needed, SearchTexts_.size() + SearchTexts_.size() / (IsUpdating() ? 1 : 8)));
+    Item.SearchOffset_ = quint32(SearchTexts_.size());
+    Item.SearchSize_ = quint32(SearchScratch_.size());
+    SearchTexts_.insert(SearchTexts_.end(), SearchScratch_.begin(), SearchScratch_.end());
+}
+
+void TNEListModel::DropSearchText(const TNEListItem& Item)
+{
+    if (Item.SearchSize_ != TNEListItem::NoSearchText)
+        UnusedSearchBytes_ += Item.SearchSize_;
+    Item.SearchSize_ = TNEListItem::NoSearchText;
+    SearchTextsPending_ = true;
+    if (!IsUpdating() && UnusedSearchBytes_ > SearchTexts_.size() / 2)
+        PackSearchTexts();
+}
+
+void TNEListModel::PackSearchTexts() const
+{
+    std::vector<char> packed;
+    packed.reserve(SearchTexts_.size() - UnusedSearchBytes_);
+    for (const TNEListItem& item : Items_) {
+        if (item.SearchSize_ == TNEListItem::NoSearchText)
+            continue;
+        const char* text = SearchTexts_.data() + item.SearchOffset_;
+        item.SearchOffset_ = quint32(packed.size());
+        packed.insert(packed.end(), text, text + item.SearchSize_);
+    }
+    SearchTexts_.swap(packed);
+    UnusedSearchBytes_ = 0;
 }
 
 bool TNEListModel::ItemMatches(int Index, const TNESearchPattern& Pattern) const
@@ -387,10 +417,10 @@ bool TNEListModel::ItemMatches(int Index, const TNESearchPattern& Pattern) const
     if (Pattern.IsEmpty() || Index < 0 || Index >= ItemCount())
         return false;
     const TNEListItem& item = Items_[std::size_t(Index)];
-    if (!item.SearchText_)
+    if (item.SearchSize_ == TNEListItem::NoSearchText)
         BuildSearchText(item);
-    const char* block = item.SearchText_.get();
-    return memmem(block + sizeof(quint32), SearchTextSize(block), Pattern.Bytes_.data(), Pattern.Bytes_.size());
+    return memmem(SearchTexts_.data() + item.SearchOffset_, item.SearchSize_, Pattern.Bytes_.data(),
+                  Pattern.Bytes_.size());
 }
 
 quint32 TNEListModel::ItemKey(int Index) const

@@ -44,13 +44,15 @@ private:
 class TNEListItem
 {
 public:
-    const QString& Caption() const { return Text(0); }
-    int SubItemCount() const { return TextCount_ > 0 ? TextCount_ - 1 : 0; }
+    const QString& Caption() const { return Caption_; }
+    int SubItemCount() const { return SubItemCount_; }
     // An empty text for an index without a sub-item.
-    const QString& SubItem(int Index) const { return Text(Index + 1); }
+    const QString& SubItem(int Index) const
+    {
+        return Index >= 0 && Index < SubItemCount_ ? SubItems_[std::size_t(Index)] : EmptyText();
+    }
     // The caption for column 0, the sub-item Column - 1 otherwise; empty when there is none.
-    const QString& Text(int Column) const;
-    int TextCount() const { return TextCount_; }
+    const QString& Text(int Column) const { return Column == 0 ? Caption_ : SubItem(Column - 1); }
     TNEItemData Data() const { return Data_; }
     // -1 for none.
     int ImageIndex() const { return ImageIndex_; }
@@ -58,16 +60,22 @@ public:
 private:
     friend class TNEListModel;
 
+    static const QString& EmptyText();
     void SetTexts(const QString* Texts, int Count);
 
-    std::unique_ptr<QString[]> Texts_;
-    // The texts upper-cased for the find bar, built on first use and dropped when a text changes (NListModel.cpp).
-    mutable std::unique_ptr<char[]> SearchText_;
+    static constexpr quint32 NoSearchText = 0xFFFFFFFF;
+
+    // The caption lies in the item itself: sorting by it reads no other memory.
+    QString Caption_;
+    std::unique_ptr<QString[]> SubItems_;
+    // Where the model keeps the texts upper-cased for the find bar (NListModel.cpp); NoSearchText until built.
+    mutable quint32 SearchOffset_ = 0;
+    mutable quint32 SearchSize_ = NoSearchText;
     TNEItemData Data_;
     // Tells an item apart across resets and sorting, while positions change.
     quint32 Key_ = 0;
     qint16 ImageIndex_ = -1;
-    quint16 TextCount_ = 0;
+    quint16 SubItemCount_ = 0;
 };
 
 // The horizontal place of a column's texts, in its cells and its header.
@@ -181,12 +189,15 @@ private:
     bool StartStructureChange();
     void ItemTextsChanged(int Index);
     int SortedPosition(const TNEListItem& Item) const;
-    // The positions of the items in sorted order.
-    std::vector<int> SortedOrder() const;
-    void ApplyOrder(const std::vector<int>& Order);
-    void SortWithinReset();
+    bool IsSorted() const;
+    // Sorts without announcing it.
+    void SortItems();
     void PrepareSearchTexts() const;
     void BuildSearchText(const TNEListItem& Item) const;
+    void DropSearchText(const TNEListItem& Item);
+    // Lays the search texts out again in display order, without the ones no item uses, so that a search reads
+    // them from one end to the other.
+    void PackSearchTexts() const;
 
     std::vector<TNEListItem> Items_;
     std::vector<TNEListColumn> Columns_;
@@ -195,9 +206,12 @@ private:
     bool ResetStarted_ = false;
     bool SortPending_ = false;
     quint32 NextKey_ = 1;
+    // The search texts of all items, one after the other, and how many of their bytes no item uses any more.
+    mutable std::vector<char> SearchTexts_;
+    mutable std::size_t UnusedSearchBytes_ = 0;
     // Some item has no search text since the last PrepareSearchTexts.
     mutable bool SearchTextsPending_ = false;
-    // Reused while search texts are built, so building one allocates only the item's own block.
+    // Reused while a search text is built.
     mutable std::string SearchScratch_;
 };
 
