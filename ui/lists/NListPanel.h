@@ -3,6 +3,7 @@
 #include "foundation/NMethod.h"
 #include "ui/actions/NAction.h"
 #include "ui/actions/NControl.h"
+#include "ui/actions/NToolStrip.h"
 #include "ui/lists/NList.h"
 
 #include <QPointer>
@@ -11,7 +12,6 @@
 
 class QLabel;
 class TNEForm;
-class TNEToolStripButton;
 
 // Frames a list with a one-pixel outline, optionally with a side control in its own outline at the list's left,
 // and shows the find bar above the list while a search is open: "Find:", the find edit and the "Find next (F3)"
