@@ -232,7 +232,7 @@ TNEListView::TNEListView(QWidget* Parent) : QTreeView(Parent), Model_(new TNELis
     connect(Model_, &QAbstractItemModel::modelAboutToBeReset, this, &TNEListView::SaveItemState);
     connect(Model_, &QAbstractItemModel::modelReset, this, &TNEListView::RestoreItemState);
     // A hot item is a position; once positions change it is found again at the next mouse move.
-    const auto forgetHotItem = [this] { HotItem_ = -1; };
+    const auto forgetHotItem = [this] { SetHotItem(-1); };
     connect(Model_, &QAbstractItemModel::rowsInserted, this, forgetHotItem);
     connect(Model_, &QAbstractItemModel::rowsRemoved, this, forgetHotItem);
     connect(Model_, &QAbstractItemModel::layoutChanged, this, forgetHotItem);
@@ -505,6 +505,10 @@ void TNEListView::keyPressEvent(QKeyEvent* Event)
 void TNEListView::mousePressEvent(QMouseEvent* Event)
 {
     QTreeView::mousePressEvent(Event);
+    // Qt hands the second click of a double click over as a press when the first one changed the list (the locator
+    // opened a folder); it must not act on what now lies under the mouse.
+    if (Event->type() != QEvent::MouseButtonPress)
+        return;
     const QPoint at = Event->position().toPoint();
     RunEventHandler([&] {
         if (Controller_)

@@ -128,11 +128,13 @@ TEST_F(NList, EventsReachTheControllerAfterTheListsOwnHandling)
     QTest::keyClick(window.List, Qt::Key_X, Qt::ControlModifier);
     QTest::keyClick(window.List, Qt::Key_Space);
     QTest::mouseClick(window.List->viewport(), Qt::LeftButton, {}, CenterOfItem(*window.List, 3));
+    // Qt turns a double click on another item than the press into a press of its own: not one for the controller.
+    QTest::mouseDClick(window.List->viewport(), Qt::LeftButton, {}, CenterOfItem(*window.List, 2));
+    EXPECT_EQ(window.List->FocusedItem(), 2);
     window.List->clearFocus();
     window.List->setFocus();
     EXPECT_EQ(events, QStringList({"down Down@1", "down X@1", "press x", "down Ctrl+X@1", "down Space@1", "press  ",
                                    "mouse 1 at item 3, focused 3", "enter"}));
-    EXPECT_EQ(window.List->FocusedItem(), 3) << "the list moved its focus before the controller saw the press";
 }
 
 TEST_F(NList, FocusAndSelectionFollowTheirItemsThroughSortingAndRefills)
