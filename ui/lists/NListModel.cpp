@@ -107,27 +107,27 @@ TNEListModel::TNEListModel(QObject* Parent) : QAbstractItemModel(Parent) {}
 
 TNEListModel::~TNEListModel() = default;
 
+template <typename Change> void TNEListModel::ChangeWithReset(Change&& Work)
+{
+    if (StartStructureChange()) {
+        Work();
+        return;
+    }
+    beginResetModel();
+    Work();
+    endResetModel();
+}
+
 int TNEListModel::AddColumn(const QString& Caption, int Width, TNEColumnAlignment Alignment)
 {
-    const bool covered = StartStructureChange();
-    if (!covered)
-        beginResetModel();
-    Columns_.push_back({Caption, std::max(Width, 0), Alignment});
-    if (!covered)
-        endResetModel();
+    ChangeWithReset([&] { Columns_.push_back({Caption, std::max(Width, 0), Alignment}); });
     return ColumnCount() - 1;
 }
 
 void TNEListModel::ClearColumns()
 {
-    if (Columns_.empty())
-        return;
-    const bool covered = StartStructureChange();
-    if (!covered)
-        beginResetModel();
-    Columns_.clear();
-    if (!covered)
-        endResetModel();
+    if (!Columns_.empty())
+        ChangeWithReset([this] { Columns_.clear(); });
 }
 
 void TNEListModel::SetColumnCaption(int Index, const QString& Caption)
@@ -192,14 +192,11 @@ void TNEListModel::ClearItems()
 {
     if (Items_.empty())
         return;
-    const bool covered = StartStructureChange();
-    if (!covered)
-        beginResetModel();
-    Items_.clear();
-    std::vector<char>().swap(SearchTexts_);
-    UnusedSearchBytes_ = 0;
-    if (!covered)
-        endResetModel();
+    ChangeWithReset([this] {
+        Items_.clear();
+        std::vector<char>().swap(SearchTexts_);
+        UnusedSearchBytes_ = 0;
+    });
 }
 
 void TNEListModel::SetItemTexts(int Index, const QStringList& Texts)

@@ -187,6 +187,8 @@ private:
 
     // A change of the items' number: inside an update it starts the update's reset, once.
     bool StartStructureChange();
+    // Runs a change of the number of items or columns within the update's reset, or else within one of its own.
+    template <typename Change> void ChangeWithReset(Change&& Work);
     void ItemTextsChanged(int Index);
     int SortedPosition(const TNEListItem& Item) const;
     bool IsSorted() const;
