@@ -81,7 +81,8 @@ void TListGalleryForm::Fill()
     for (int index = 0; index < ItemCount; ++index) {
         const QString site = Pick(Sites, index) + (index < int(Sites.size()) ? QString() : QString::number(index));
         const QString mask(8 + index % 9, QChar(0x2022));
-        const QStringList texts{site, Pick(Logins, index * 7 / 3), mask, Pick(Notes, index)};
+        // Neighbours in the sorted list differ by 12, so their logins and notes follow from index / 12.
+        const QStringList texts{site, Pick(Logins, index / 12), mask, Pick(Notes, index / 12 * 3)};
         sizer.MeasureItem(model.AddItem(texts, TNEItemData::FromNumber(index), 0));
     }
     sizer.ApplyWidths();
