@@ -183,15 +183,14 @@ void TNEListPanel::OpenFindBar()
         ListView_->OnSelectItem = {this, &TNEListPanel::ListSelectItem};
         SelectionHooked_ = true;
         Form_ = TNEForm::FormOf(this);
-        if (Form_) {
-            const TNEMethod<void(TNEShortCut&)> ours(this, &TNEListPanel::FormKeyDown);
-            if (!(Form_->OnKeyDown == ours)) {
-                SavedFormKeyDown_ = Form_->OnKeyDown;
-                Form_->OnKeyDown = ours;
-            }
+        if (Form_ && !InFormChain_) {
+            SavedFormKeyDown_ = Form_->OnKeyDown;
             SavedKeyPreview_ = Form_->KeyPreview();
-            Form_->SetKeyPreview(true);
+            Form_->OnKeyDown = {this, &TNEListPanel::FormKeyDown};
+            InFormChain_ = true;
         }
+        if (Form_)
+            Form_->SetKeyPreview(true);
     }
     if (Form_)
         Form_->SetActiveControl(FindEdit_);
@@ -234,13 +233,16 @@ void TNEListPanel::UndoHooks()
     SelectionHooked_ = false;
     SavedSelectHandler_ = {};
     // A form being destroyed no longer casts to TNEForm: its handler and key preview are gone with it.
-    if (auto* form = qobject_cast<TNEForm*>(static_cast<QObject*>(Form_.data()))) {
-        if (form->OnKeyDown == TNEMethod<void(TNEShortCut&)>(this, &TNEListPanel::FormKeyDown))
-            form->OnKeyDown = SavedFormKeyDown_;
+    auto* form = qobject_cast<TNEForm*>(static_cast<QObject*>(Form_.data()));
+    if (form && !(form->OnKeyDown == TNEMethod<void(TNEShortCut&)>(this, &TNEListPanel::FormKeyDown)))
+        return; // another find bar of the form hooked after this one and calls it on: it keeps passing keys on
+    if (form) {
+        form->OnKeyDown = SavedFormKeyDown_;
         form->SetKeyPreview(SavedKeyPreview_);
     }
     Form_ = nullptr;
     SavedFormKeyDown_ = {};
+    InFormChain_ = false;
 }
 
 void TNEListPanel::FindEditChanged()
@@ -281,6 +283,13 @@ void TNEListPanel::FormKeyDown(TNEShortCut& Key)
 {
     // Closing the search puts the saved handler back, so it is taken first.
     const TNEMethod<void(TNEShortCut&)> saved = SavedFormKeyDown_;
+    if (!IsSearchOpen()) {
+        // Closed while another find bar had hooked after it, and on top again now: it leaves the form's chain.
+        UndoHooks();
+        if (saved)
+            saved(Key);
+        return;
+    }
     bool hidden = false;
     if (ShortCutModifiers(Key) == 0) {
         switch (ShortCutKey(Key)) {

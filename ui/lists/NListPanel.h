@@ -24,7 +24,9 @@ class TNEForm;
 //   the find edit moves the focus to the list, leaving the bar open; Delete and Backspace are hidden from the form's
 //   own handler, so they edit the search text and never run the form's commands.
 // The hooks are undone in reverse when the search closes, on AttachList, when the controller is destroyed and when
-// the panel is destroyed, whichever comes first.
+// the panel is destroyed, whichever comes first. Two find bars of one form open at once chain the form's handler;
+// one closed while the other hooked after it stays in the chain and passes every key on until it is on top again
+// (so such a panel must not be destroyed on its own before the other one's search closes; with its form it may).
 class TNEListPanel : public TNEOutlinePanel
 {
     Q_OBJECT
@@ -85,7 +87,9 @@ private:
 
     bool SelectionHooked_ = false;
     TNEMethod<void(int, bool)> SavedSelectHandler_;
+    // The form's key handling is hooked from the first opening until the panel's handler is taken off the form.
     QPointer<TNEForm> Form_;
+    bool InFormChain_ = false;
     TNEMethod<void(TNEShortCut&)> SavedFormKeyDown_;
     bool SavedKeyPreview_ = false;
 };

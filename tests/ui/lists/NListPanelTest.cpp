@@ -175,6 +175,39 @@ TEST_F(NListPanel, HooksAreUndoneHoweverTheSearchEnds)
     }
 }
 
+TEST_F(NListPanel, TwoFindBarsOfOneFormPassKeysOnWhicheverClosesFirst)
+{
+    TListWindow window(BankAlphaZoo);
+    auto* otherPanel = new TNEListPanel(&window.Form);
+    auto* otherList = new TNEListView(otherPanel);
+    otherList->Model().AddColumn(QStringLiteral("Name"), 100);
+    for (const char* caption : {"one", "two", "three"})
+        otherList->Model().AddItem({QString::fromLatin1(caption)});
+    auto otherController = std::make_unique<TNEListController>(*otherList);
+    otherPanel->AttachList(otherList);
+    otherPanel->setGeometry(8, 200, 200, 90);
+    const TNEMethod<void(TNEShortCut&)> formHandler = window.Form.OnKeyDown;
+    window.Show();
+
+    Type(window.List, QStringLiteral("b"));
+    otherList->setFocus();
+    Type(otherList, QStringLiteral("t"));
+    ASSERT_TRUE(window.Panel->IsSearchOpen() && otherPanel->IsSearchOpen());
+    window.Control->ClearSearch();
+    window.FormKeys.clear();
+    QTest::keyClick(&otherPanel->FindEdit(), Qt::Key_F3);
+    EXPECT_EQ(otherList->FocusedItem(), 2) << "the find bar hooked last still has its keys";
+    QTest::keyClick(&otherPanel->FindEdit(), Qt::Key_Right);
+    EXPECT_TRUE(window.FormKeys == std::vector<TNEShortCut>({0, ShortCut(vkRight)})) << "through both to the form";
+
+    otherController->ClearSearch();
+    QTest::keyClick(window.List, Qt::Key_Down);
+    EXPECT_EQ(window.FormKeys.back(), ShortCut(vkDown));
+    EXPECT_TRUE(window.Form.OnKeyDown == formHandler) << "the chain is gone once both have closed";
+    EXPECT_FALSE(window.Form.KeyPreview());
+    otherController.reset();
+}
+
 TEST_F(NListPanel, LaysOutTheListWithAndWithoutASideControlAndTheOpenBar)
 {
     for (const bool withSide : {false, true}) {
