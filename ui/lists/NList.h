@@ -49,8 +49,9 @@ public:
     // The controller driving the list; set by the controller itself, nullptr without one.
     TNEListController* Controller() const { return Controller_; }
 
-    // The focused item (Qt's current index), -1 for none. Inside an update whose reset is pending these hold the
-    // items that get the state once the update ends.
+    // The focused item (Qt's current index), -1 for none. Focus and selection stay with their items through sorting
+    // and resets; a selection kept across a reset is not announced again. Inside an update whose reset is pending
+    // these hold the items that get the state once the update ends.
     int FocusedItem() const;
     void SetFocusedItem(int Item);
     // The selected item, -1 for none; selecting -1 clears the selection.
