@@ -87,8 +87,8 @@ dialog-shots: configure
 # device pixel per pixel and once as on a high-density screen.
 ui-gallery-shot: configure
 	cmake --build $(BUILD) --target ui-gallery
-	$(CTEST_ENV) $(BUILD)/ui/actions/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery.png
-	$(CTEST_ENV) QT_SCALE_FACTOR=2 $(BUILD)/ui/actions/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery@2x.png
+	$(CTEST_ENV) $(BUILD)/tools/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery.png
+	$(CTEST_ENV) QT_SCALE_FACTOR=2 $(BUILD)/tools/gallery/ui-gallery --shot $(BUILD)/shots/ui-gallery@2x.png
 
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i

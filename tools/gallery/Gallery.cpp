@@ -1,7 +1,10 @@
 // A window with every kind of action client, for looking at them: the file commands as a view, the row commands
-// as a tool bar, and a tool strip with a link button. With --shot FILE it renders itself to FILE and exits.
+// as a tool bar, and a tool strip with a link button; and a window with a list of logins in a list panel. With
+// --shot FILE it renders the first window to FILE, the list beside it twice (NAME-list.png with the find bar closed,
+// NAME-list-find.png with a search open) and exits.
 
 #include "foundation/NLog.h"
+#include "tools/gallery/ListGallery.h"
 #include "ui/actions/NActionButton.h"
 #include "ui/actions/NToolStrip.h"
 #include "ui/platform/NApplication.h"
@@ -193,17 +196,25 @@ int main(int argc, char** argv)
         {QStringLiteral("shot"), QStringLiteral("Render the window to <file> and exit."), QStringLiteral("file")});
     options.process(application);
 
+    TListGalleryForm list;
+    list.show();
     TGalleryForm form;
     form.show();
     QApplication::setActiveWindow(&form);
     if (!options.isSet(QStringLiteral("shot")))
         return application.exec();
 
-    const QString file = options.value(QStringLiteral("shot"));
+    const QFileInfo file(options.value(QStringLiteral("shot")));
+    const QString listShot = file.absolutePath() + u'/' + file.completeBaseName() + QStringLiteral("-list");
     QTimer::singleShot(0, [&] {
         form.ShowStates();
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        const bool saved = form.grab().save(file);
+        QDir().mkpath(file.absolutePath());
+        bool saved = form.grab().save(file.filePath());
+        QApplication::setActiveWindow(&list);
+        list.ShowList();
+        saved = list.grab().save(listShot + QStringLiteral(".png")) && saved;
+        list.ShowSearch();
+        saved = list.grab().save(listShot + QStringLiteral("-find.png")) && saved;
         QCoreApplication::exit(saved ? 0 : 1);
     });
     return application.exec();
