@@ -7,6 +7,7 @@
 #include "ui/lists/NFrame.h"
 #include "ui/lists/NList.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -147,7 +148,7 @@ private:
     friend class TNELocatorController;
     struct TEntry;
 
-    TNEActionHandler Handler(void (TNELocator::*Command)(QObject*));
+    TNEActionHandler Handler(void (TNELocator::*Command)(QObject*)) const;
     void AddCommands();
     void LayOut();
     void ClearItems();
@@ -170,6 +171,8 @@ private:
     void FocusForEntry();
     void FormKeyDown(TNEShortCut& Key);
 
+    // The form, while it exists: an owner's window that goes first takes it along.
+    QPointer<QWidget> Window_;
     TNEActionController* Controller_;
     TNEOutlinePanel* CommandPanel_;
     TNEActionView* ActionView_;
@@ -241,6 +244,7 @@ private:
     void LayOut();
     void SelectItem(int Item, bool Selected);
 
+    QPointer<QWidget> Window_;
     TNEListPanel* ListPanel_;
     TNEListView* ListView_;
     std::unique_ptr<TNEPickerController> ListController_;
