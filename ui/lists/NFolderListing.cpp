@@ -5,15 +5,14 @@
 #include <QSet>
 #include <QStorageInfo>
 
+#include <algorithm>
+#include <array>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <array>
-#include <memory>
 
 namespace {
 
@@ -66,10 +65,11 @@ bool IsDotOrDotDot(const char* Name)
 // File systems of the kernel and of the system's own plumbing, never a place for a user's files.
 bool IsPseudoFileSystem(const QByteArray& Type)
 {
-    static const QSet<QByteArray> pseudo = {
-        "autofs",   "binfmt_misc", "bpf",     "cgroup",   "cgroup2", "configfs", "debugfs", "devpts",
-        "devtmpfs", "efivarfs",    "fusectl", "hugetlbfs", "mqueue", "nsfs",     "proc",    "pstore",
-        "rpc_pipefs", "securityfs", "selinuxfs", "sysfs",  "tracefs", "fuse.gvfsd-fuse", "fuse.portal"};
+    static const QSet<QByteArray> pseudo = {"autofs",   "binfmt_misc",     "bpf",        "cgroup",    "cgroup2",
+                                            "configfs", "debugfs",         "devpts",     "devtmpfs",  "efivarfs",
+                                            "fusectl",  "hugetlbfs",       "mqueue",     "nsfs",      "proc",
+                                            "pstore",   "rpc_pipefs",      "securityfs", "selinuxfs", "sysfs",
+                                            "tracefs",  "fuse.gvfsd-fuse", "fuse.portal"};
     return pseudo.contains(Type);
 }
 

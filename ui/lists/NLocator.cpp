@@ -394,7 +394,8 @@ void TNELocator::Fill(const QString& FocusName)
                 continue;
             QString sortCaption = caption.toUpper();
             QString attributeText = AttributeLetters(record.Attributes);
-            Entries_.push_back({std::move(record), std::move(caption), std::move(sortCaption), std::move(attributeText)});
+            Entries_.push_back(
+                {std::move(record), std::move(caption), std::move(sortCaption), std::move(attributeText)});
         }
         // The items point into the entries, which stay where they are from here on.
         TNEColumnSizer sizer(*ListView_);
@@ -403,9 +404,9 @@ void TNELocator::Fill(const QString& FocusName)
             const TNESearchRec& record = entry.Record;
             const int image = record.IsFolder() ? liFolder : IsFileAccepted(record) ? liAcceptedFile : liOtherFile;
             const QString size = record.IsFolder() ? QString() : FormatThousands(record.Size);
-            sizer.MeasureItem(model.AddItem({entry.Caption, TimeText(locale, record.LastWriteTime), size,
-                                             entry.AttributeText},
-                                            TNEItemData(&entry), image));
+            sizer.MeasureItem(
+                model.AddItem({entry.Caption, TimeText(locale, record.LastWriteTime), size, entry.AttributeText},
+                              TNEItemData(&entry), image));
         }
         // Names and times widen their columns to fit; sizes and attributes fit theirs as they are.
         model.SetColumnWidth(0, std::max(NameColumnWidth, sizer.Widths()[0]));
@@ -485,8 +486,7 @@ void TNELocator::SelectItem(int Item, bool Selected)
 
 void TNELocator::UpdateUp()
 {
-    Controller_->SetActionEnabled(!Folder_.isEmpty() && Form().ActiveControl() != PathEdit_,
-                                  Handler(&TNELocator::Up));
+    Controller_->SetActionEnabled(!Folder_.isEmpty() && Form().ActiveControl() != PathEdit_, Handler(&TNELocator::Up));
 }
 
 void TNELocator::UpdateOk()
@@ -611,7 +611,8 @@ void TNELocator::Drives(QObject*)
         qsizetype deepest = -1;
         for (std::size_t index = 0; index < volumes.size(); ++index) {
             const TNEVolume& volume = volumes[index];
-            AppendItem(entries, volume.Label.isEmpty() ? volume.Path : QStringLiteral("%1 (%2)").arg(volume.Path, volume.Label));
+            AppendItem(entries,
+                       volume.Label.isEmpty() ? volume.Path : QStringLiteral("%1 (%2)").arg(volume.Path, volume.Label));
             if (here.startsWith(WithTrailingSlash(volume.Path)) && volume.Path.size() > deepest) {
                 deepest = volume.Path.size();
                 current = int(index);

@@ -6,12 +6,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <map>
 
 namespace {
 
@@ -43,14 +42,10 @@ TEST(NFolderListing, ReadFolderTellsKindSizeTimeAndAttributesOfEveryEntry)
     // The superuser may write everything, so only others see "R" on the file without write permission.
     const QString lockedLetters = IsSuperuser() ? QString() : QStringLiteral("R");
     const std::map<QString, std::pair<QString, qint64>> expected = {
-        {QStringLiteral("vault.fkx"), {QString(), 1234}},
-        {QStringLiteral(".profile"), {QStringLiteral("H"), 1}},
-        {QStringLiteral("locked.txt"), {lockedLetters, 1}},
-        {QStringLiteral("sub"), {QStringLiteral("D"), 0}},
-        {QStringLiteral("to-sub"), {QStringLiteral("D"), 0}},
-        {QStringLiteral("to-vault"), {QString(), 1234}},
-        {QStringLiteral("dangling"), {QStringLiteral("S"), -1}},
-        {QStringLiteral("pipe"), {QStringLiteral("S"), 0}},
+        {QStringLiteral("vault.fkx"), {QString(), 1234}},        {QStringLiteral(".profile"), {QStringLiteral("H"), 1}},
+        {QStringLiteral("locked.txt"), {lockedLetters, 1}},      {QStringLiteral("sub"), {QStringLiteral("D"), 0}},
+        {QStringLiteral("to-sub"), {QStringLiteral("D"), 0}},    {QStringLiteral("to-vault"), {QString(), 1234}},
+        {QStringLiteral("dangling"), {QStringLiteral("S"), -1}}, {QStringLiteral("pipe"), {QStringLiteral("S"), 0}},
     };
     std::map<QString, TNESearchRec> found;
     for (const TNESearchRec& entry : ReadFolder(folder.Path()))
@@ -85,12 +80,23 @@ TEST(NFolderListing, FileMaskMatchesWildcardsWithoutRegardToCase)
         const char* Name;
         bool Matches;
     } cases[] = {
-        {"*.fkx", "vault.fkx", true},   {"*.fkx", "VAULT.FKX", true},  {"*.FKX", "vault.fkx", true},
-        {"*.fkx", "vault.fkx.bak", false}, {"*.fkx", "fkx", false},    {"*.*", "README", true},
-        {"*.*", ".profile", true},      {"*", "", true},               {"v?ult.*", "vault", true},
-        {"v?ult.*", "vault.txt", true}, {"v?ult.*", "vaults.txt", false}, {"*a*b*c", "xaxbxc", true},
-        {"*a*b*c", "xaxcxb", false},    {"ä*.fkx", "Ärger.fkx", true}, {"[a].fkx", "[a].fkx", true},
-        {"[a].fkx", "a.fkx", false},    {"", "a", false},
+        {"*.fkx", "vault.fkx", true},
+        {"*.fkx", "VAULT.FKX", true},
+        {"*.FKX", "vault.fkx", true},
+        {"*.fkx", "vault.fkx.bak", false},
+        {"*.fkx", "fkx", false},
+        {"*.*", "README", true},
+        {"*.*", ".profile", true},
+        {"*", "", true},
+        {"v?ult.*", "vault", true},
+        {"v?ult.*", "vault.txt", true},
+        {"v?ult.*", "vaults.txt", false},
+        {"*a*b*c", "xaxbxc", true},
+        {"*a*b*c", "xaxcxb", false},
+        {"ä*.fkx", "Ärger.fkx", true},
+        {"[a].fkx", "[a].fkx", true},
+        {"[a].fkx", "a.fkx", false},
+        {"", "a", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TNEFileMask(QString::fromUtf8(c.Pattern)).Matches(QString::fromUtf8(c.Name)), c.Matches)
@@ -101,8 +107,9 @@ TEST(NFolderListing, FileMaskMatchesWildcardsWithoutRegardToCase)
 TEST(NFolderListing, PickableVolumesOfferTheRootButNoPseudoFileSystems)
 {
     const std::vector<TNEVolume> volumes = PickableVolumes();
-    EXPECT_TRUE(std::any_of(volumes.begin(), volumes.end(), [](const TNEVolume& Volume) { return Volume.Path == u"/"; }))
-        << "the root is always offered";
+    EXPECT_TRUE(std::any_of(volumes.begin(), volumes.end(), [](const TNEVolume& Volume) {
+        return Volume.Path == u"/";
+    })) << "the root is always offered";
     for (const TNEVolume& volume : volumes) {
         for (const char* system : {"/proc", "/sys", "/dev/pts", "/run/lock"})
             EXPECT_FALSE(volume.Path == QLatin1String(system) || volume.Path.startsWith(QLatin1String("/proc/")))
