@@ -91,7 +91,7 @@ bool MakeVaultFolder(const QString& Folder)
         const char* Name;
         int Size;
         int DaysAgo;
-    } files[] = {{"household.fkx", 18'432, 2},     {"work.fkx", 7'936, 40},   {"travel 2024.fkx", 3'584, 180},
+    } files[] = {{"household.fkx", 18'432, 2},        {"work.fkx", 7'936, 40},    {"travel 2024.fkx", 3'584, 180},
                  {"club%3A members.fkx", 1'280, 400}, {".recovery.fkx", 896, 12}, {"notes.txt", 312, 1}};
     const QDateTime now = QDateTime::currentDateTime();
     for (const auto& file : files) {
