@@ -130,6 +130,20 @@ TEST_F(NLocator, ListsFoldersFirstAndShowsWhichFilesTheMasksAccept)
     });
     EXPECT_EQ(chosen, tree.Path(QStringLiteral("a.fkx")));
     EXPECT_EQ(locator.ListView().Model().ItemCount(), 0) << "the list is cleared after the run";
+
+    struct TFilter
+    {
+        void Filter(TNELocator&, const TNESearchRec& Entry, QString& Caption, bool& Accept)
+        {
+            Accept = Entry.Name != u"a.txt";
+            if (Entry.Name == u"zz.fkx")
+                Caption = QStringLiteral("Zed");
+        }
+    } filter;
+    locator.OnFilter = {&filter, &TFilter::Filter};
+    locator.Fill(QStringLiteral("zed"));
+    EXPECT_EQ(Captions(locator), QStringList({"a", "new.fkx", "a.fkx", "Zed"})) << "renamed and left out";
+    EXPECT_EQ(FocusedCaption(locator), QStringLiteral("Zed")) << "found by its caption as well";
 }
 
 TEST_F(NLocator, SetPathSplitsFolderAndMaskOfLinuxPaths)
@@ -209,6 +223,10 @@ TEST_F(NLocator, UpListsTheParentWithTheFolderLeftFocusedAndStopsAtTheRoot)
         EXPECT_EQ(FocusedCaption(locator), QStringLiteral("a"));
         Press(Qt::Key_Right);
         EXPECT_EQ(locator.Root() + locator.Folder(), tree.Path(QStringLiteral("a/"))) << "Right opens a folder";
+        QWidget* items = locator.ListView().viewport();
+        QTest::mouseClick(items, Qt::LeftButton, {},
+                          locator.ListView().visualRect(locator.ListView().Model().index(0, 0)).center());
+        EXPECT_EQ(locator.Root() + locator.Folder(), tree.Path(QStringLiteral("a/b/"))) << "a press opens it too";
         locator.SetPath(QStringLiteral("/"));
         locator.Fill();
         EXPECT_FALSE(locator.IsCommandEnabled(&TNELocator::Up));
@@ -367,47 +385,4 @@ TEST_F(NLocator, HomeDesktopAndDrivesChangeToTheirFoldersOrDoNothing)
         QTest::keyClick(list, Qt::Key_Return);
     });
     locator.Execute();
-}
-
-TEST_F(NLocator, PickerShowsTheEntriesSortedAndReturnsThePlaceOfTheOneChosen)
-{
-    const QString entries = JoinItems({"pear", "apple; green", "fig"});
-    const struct
-    {
-        int OwnerHeight;
-        int InitialIndex;
-        Qt::Key Key;
-        QString Focused;
-        int Chosen;
-        QSize Size;
-    } cases[] = {
-        {1200, 0, Qt::Key_Return, "pear", 0, {400, 900}},         {300, 0, Qt::Key_Up, "fig", 2, {400, 400}},
-        {700, 7, Qt::Key_Space, "apple; green", 1, {400, 525}},   {700, 2, Qt::Key_F5, "apple; green", 1, {400, 525}},
-        {700, 1, Qt::Key_Escape, "apple; green", -1, {400, 525}},
-    };
-    for (const auto& c : cases) {
-        TNEForm owner;
-        owner.resize(600, c.OwnerHeight);
-        TNEPicker picker(&owner);
-        EXPECT_EQ(picker.Form().windowTitle(), QStringLiteral("Pick"));
-        TModalDriver driver;
-        AnswerWith(driver, [&] {
-            EXPECT_EQ(picker.Form().size(), c.Size);
-            EXPECT_EQ(picker.ListView().geometry().size() + QSize(2, 2), c.Size - QSize(16, 50));
-            EXPECT_EQ(picker.OkButton()->pos(), QPoint(196, c.Size.height() - 34));
-            EXPECT_EQ(picker.ListView().Model().Item(0).Caption(), QStringLiteral("apple; green")) << "sorted";
-            if (c.Key == Qt::Key_Up || c.Key == Qt::Key_F5)
-                Press(c.Key);
-            EXPECT_EQ(picker.ListView().Model().Item(picker.ListView().FocusedItem()).Caption(), c.Focused);
-            Press(c.Key == Qt::Key_Up || c.Key == Qt::Key_F5 ? Qt::Key_Return : c.Key);
-        });
-        EXPECT_EQ(picker.Execute(c.InitialIndex, entries), c.Chosen) << c.Key;
-    }
-    TNEPicker empty;
-    TModalDriver driver;
-    AnswerWith(driver, [&] {
-        EXPECT_FALSE(empty.OkButton()->isEnabled()) << "nothing to pick";
-        Press(Qt::Key_Return);
-    });
-    EXPECT_EQ(empty.Execute(0, QString()), -1);
 }
