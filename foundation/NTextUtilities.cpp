@@ -23,6 +23,40 @@ QString TakeSide(QString& Text, qsizetype Index, bool TakeFront)
     return TakeFront ? front : back;
 }
 
+// The length of the line break at Index of Text: 2 for CR LF, 1 for a lone CR or LF, 0 for any other character.
+qsizetype LineBreakAt(QStringView Text, qsizetype Index)
+{
+    if (Text[Index] == u'\n')
+        return 1;
+    if (Text[Index] != u'\r')
+        return 0;
+    return Index + 1 < Text.size() && Text[Index + 1] == u'\n' ? 2 : 1;
+}
+
+// Text with each line break replaced. Notes may hold secrets: the result is sized once, so no shorter copy of it is
+// left behind in freed memory.
+QString ReplaceLineBreaks(QStringView Text, QStringView Replacement)
+{
+    qsizetype size = Text.size();
+    for (qsizetype index = 0; index < Text.size(); ++index) {
+        if (const qsizetype length = LineBreakAt(Text, index)) {
+            size += Replacement.size() - length;
+            index += length - 1;
+        }
+    }
+    QString result;
+    result.reserve(size);
+    for (qsizetype index = 0; index < Text.size(); ++index) {
+        if (const qsizetype length = LineBreakAt(Text, index)) {
+            result.append(Replacement);
+            index += length - 1;
+        } else {
+            result.append(Text[index]);
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 QString Trim(QStringView Text)
@@ -70,4 +104,19 @@ QString FormatThousands(std::int64_t Value)
         result.append(digits[index]);
     }
     return result;
+}
+
+QString ToStoredLineBreaks(QStringView Text)
+{
+    return ReplaceLineBreaks(Text, u"\r\n");
+}
+
+QString ToDisplayLineBreaks(QStringView Text)
+{
+    return ReplaceLineBreaks(Text, u"\n");
+}
+
+QString ToSingleLine(QStringView Text)
+{
+    return ReplaceLineBreaks(Text, u" ");
 }

@@ -18,3 +18,13 @@ QString SplitLast(QChar Separator, QString& Text);
 QString Capitalize(QStringView Text);
 // Digits grouped by threes with the locale's group separator.
 QString FormatThousands(std::int64_t Value);
+
+// Line breaks. A row keeps them as CR LF; the memo and the command-line tool show them as LF; a list cell shows
+// a text on one line. Each conversion reads LF, CR and CR LF alike as one line break.
+//
+// LF, CR and CR LF all become CR LF.
+QString ToStoredLineBreaks(QStringView Text);
+// CR LF and a lone CR become LF.
+QString ToDisplayLineBreaks(QStringView Text);
+// Every line break becomes one space.
+QString ToSingleLine(QStringView Text);

@@ -205,10 +205,8 @@ QString TNERow::GetText(int Column) const
         }
         return text;
     }
-    if (Rowset_.Columns(Column).Kind() == ckString) {
-        QString text = Values_[std::size_t(Column)].Current.Text;
-        return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    }
+    if (Rowset_.Columns(Column).Kind() == ckString)
+        return ToSingleLine(Values_[std::size_t(Column)].Current.Text);
     const TNERow* target = TVisit::IsUnderWay(this) ? nullptr : GetReference(Column);
     if (!target)
         return QStringLiteral("()");

@@ -108,3 +108,40 @@ TEST(CliLoginTable, ChangesOnlyTheGivenFieldsAndNamesWhatDidNotFit)
     EXPECT_THROW(table.Get(id), ECliNoSuchLoginErr);
     EXPECT_THROW(table.Remove(id), ECliNoSuchLoginErr);
 }
+
+TEST(CliLoginTable, KeepsNoteLineBreaksAsTheVaultDoesAndHandsThemOutAsLineFeeds)
+{
+    const struct
+    {
+        QString Given;
+        QString Stored;
+        QString Shown;
+        QStringList Notices;
+    } cases[] = {
+        {u"one\ntwo"_qs, u"one\r\ntwo"_qs, u"one\ntwo"_qs, {}},
+        {u"one\r\ntwo"_qs, u"one\r\ntwo"_qs, u"one\ntwo"_qs, {}},
+        {u"one\rtwo\n\nthree"_qs, u"one\r\ntwo\r\n\r\nthree"_qs, u"one\ntwo\n\nthree"_qs, {}},
+        // The note's limit counts a line break as the two characters the vault keeps.
+        {QString(2047, u'x') + u"\ny"_qs,
+         QString(2047, u'x'),
+         QString(2047, u'x'),
+         {u"Note clipped to 2048 characters"_qs}},
+    };
+    for (const auto& example : cases) {
+        TFenkDocument document{TFenkPasswordPrompt()};
+        TCliLoginTable table(*document.LoginRowset());
+        QStringList added;
+        const std::int32_t id = table.Add({-1, u"site"_qs, u"login"_qs, u"pw"_qs, example.Given}, added);
+        EXPECT_EQ(document.LoginRowset()->FindRow(id)->GetString(lcNote), example.Stored)
+            << example.Given.left(20).toStdString();
+        EXPECT_EQ(table.Get(id).Note, example.Shown) << example.Given.left(20).toStdString();
+        EXPECT_EQ(added, example.Notices) << example.Given.left(20).toStdString();
+
+        QStringList changed;
+        table.Change(id, {std::nullopt, std::nullopt, std::nullopt, u"first"_qs}, changed);
+        table.Change(id, {std::nullopt, std::nullopt, std::nullopt, example.Shown}, changed);
+        EXPECT_EQ(document.LoginRowset()->FindRow(id)->GetString(lcNote), example.Stored)
+            << example.Given.left(20).toStdString();
+        EXPECT_TRUE(changed.isEmpty()) << example.Given.left(20).toStdString();
+    }
+}
