@@ -34,26 +34,12 @@ QString LoginStructure()
                                  QStringLiteral("2048"), QStringLiteral("1")})});
 }
 
-// A master password handed over by the prompt, zeroed when it goes out of scope.
-class TPromptedPassword
+// The master password the prompt hands over, zeroed when done with; empty when the user cancelled.
+TNESecureText AskForPassword(const TFenkPasswordPrompt& Prompt, const QString& Caption, bool IsNew,
+                             const QString& FileName)
 {
-public:
-    TPromptedPassword(const TFenkPasswordPrompt& Prompt, const QString& Caption, bool IsNew, const QString& FileName)
-    {
-        if (Prompt)
-            Text_ = Prompt(Caption, IsNew, FileName);
-    }
-    ~TPromptedPassword() { BurnString(Text_); }
-    TPromptedPassword(const TPromptedPassword&) = delete;
-    TPromptedPassword& operator=(const TPromptedPassword&) = delete;
-
-    // An empty answer is the user's cancel.
-    bool IsCancel() const { return Text_.isEmpty(); }
-    QString& Text() { return Text_; }
-
-private:
-    QString Text_;
-};
+    return Prompt ? TNESecureText(Prompt(Caption, IsNew, FileName)) : TNESecureText();
+}
 
 // The header and payload of a vault file, or nothing after a warning telling why it cannot be read. A file that
 // cannot be opened, locked or read is a "File lock error"; "File load error" is kept for contents that do not load.
@@ -188,19 +174,18 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
 
     TNECrypt crypt;
     {
-        TPromptedPassword password(AskPassword_, UnlockCaption, IsNew, fullName);
-        if (password.IsCancel())
+        const TNESecureText password = AskForPassword(AskPassword_, UnlockCaption, IsNew, fullName);
+        if (password.IsEmpty())
             return TFenkLoadResult::Cancelled;
         DecipherPayload(*content, password.Text(), crypt);
     }
 
     // The file is read into a store of its own, so a bad file or a wrong password never reaches the document.
-    QByteArray& payload = content->Payload.Bytes();
-    const bool isEmptyPayload = payload.isEmpty();
+    const bool isEmptyPayload = content->Payload.IsEmpty();
     TNEStore loaded;
     try {
-        const auto burnPayload = qScopeGuard([&] { BurnBytes(payload); });
-        QBuffer device(&payload);
+        const auto burnPayload = qScopeGuard([&] { content->Payload.Burn(); });
+        QBuffer device(&content->Payload.Bytes());
         device.open(QIODevice::ReadOnly);
         TNEStoreStreamer streamer;
         streamer.OnProgress = OnProgress;
@@ -283,8 +268,8 @@ bool TFenkDocument::ChangeMasterPassword()
         return false;
     TNESecureBytes key;
     {
-        TPromptedPassword password(AskPassword_, ChangePasswordCaption, true, FileName_);
-        if (password.IsCancel())
+        const TNESecureText password = AskForPassword(AskPassword_, ChangePasswordCaption, true, FileName_);
+        if (password.IsEmpty())
             return false;
         key = KeyFromPassword(password.Text());
     }

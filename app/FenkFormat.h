@@ -2,6 +2,7 @@
 
 #include "foundation/NCrypt.h"
 #include "foundation/NException.h"
+#include "foundation/NSecureBuffer.h"
 
 #include <QIODevice>
 #include <QString>
@@ -47,6 +48,7 @@ TFenkFileContent ReadVaultBytes(QByteArray FileBytes);
 // read, ENEFileLockedErr when another process holds it.
 TFenkFileContent ReadVaultFile(const QString& FileName);
 
-// Deciphers the payload in place with the key of Password and leaves that key set in Crypt. Password is zeroed.
-// A password giving no key bytes clears the key of Crypt and raises ENEInvalidPasswordErr.
-void DecipherPayload(TFenkFileContent& Content, QString& Password, TNECrypt& Crypt);
+// Deciphers the payload in place with the key of Password and leaves that key set in Crypt; the caller keeps the
+// password in a secure text. A password giving no key bytes clears the key of Crypt and raises
+// ENEInvalidPasswordErr.
+void DecipherPayload(TFenkFileContent& Content, QStringView Password, TNECrypt& Crypt);

@@ -126,7 +126,7 @@ private:
     void Add()
     {
         Open();
-        TCliSecret password = AskLoginPassword(*Passwords_);
+        TNESecureText password = AskLoginPassword(*Passwords_);
         const TCliLogin login{-1, *Arguments_.Value(QStringLiteral("site")), *Arguments_.Value(QStringLiteral("login")),
                               password.Text(), Arguments_.Value(QStringLiteral("note")).value_or(QString())};
         QStringList notices;
@@ -147,7 +147,7 @@ private:
             throw ECliUsageErr(QStringLiteral("Nothing to change: give --site, --login, --note or --password"));
         Open();
         Logins().Get(id);
-        TCliSecret password;
+        TNESecureText password;
         if (changesPassword) {
             password = AskLoginPassword(*Passwords_);
             change.Password = password.Text();
@@ -258,7 +258,7 @@ private:
     const QString FileName_;
     std::unique_ptr<TCliPasswordSource> Passwords_;
     // A master password read before the document asks for it.
-    TCliSecret AskedAhead_;
+    TNESecureText AskedAhead_;
     TFenkDocument Document_;
 };
 

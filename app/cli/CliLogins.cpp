@@ -1,6 +1,6 @@
 #include "app/cli/CliLogins.h"
 
-#include "foundation/NCrypt.h"
+#include "foundation/NSecureBuffer.h"
 #include "foundation/NStruct.h"
 #include "store/NRowset.h"
 #include "store/NStoreErrors.h"
@@ -70,11 +70,12 @@ std::int32_t TCliLoginTable::Add(const TCliLogin& Login, QStringList& Notices)
     values[std::size_t(LoginColumn_)] = Login.Login;
     values[std::size_t(PasswordColumn_)] = Login.Password;
     values[std::size_t(NoteColumn_)] = ToStoredLineBreaks(Login.Note);
-    QString fieldList;
-    for (const QString& value : values)
-        AppendItem(fieldList, value);
-    const std::int32_t id = Rowset_.InsertRow(fieldList);
-    BurnString(fieldList);
+    TNESecureText fieldList;
+    for (const QString& value : values) {
+        fieldList.Append(TNESecureText(EncodeItem(value)).Text());
+        fieldList.Append(u";");
+    }
+    const std::int32_t id = Rowset_.InsertRow(fieldList.Text());
     NoteFit(SiteColumn_, Login.Site, Notices);
     NoteFit(LoginColumn_, Login.Login, Notices);
     NoteFit(PasswordColumn_, Login.Password, Notices);
