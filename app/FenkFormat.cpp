@@ -1,6 +1,5 @@
 #include "app/FenkFormat.h"
 
-#include "foundation/NFile.h"
 #include "foundation/NInteger.h"
 
 #include <QRandomGenerator>
@@ -86,11 +85,12 @@ TNESecureBytes ComposePayload(const TNECrypt& Crypt, const TFenkDocumentWriter& 
     return payload;
 }
 
-void WriteVaultFile(const QString& FileName, const TNECrypt& Crypt, const TFenkDocumentWriter& WriteDocument)
+TNEFileFingerprint WriteVaultFile(const QString& FileName, const TNECrypt& Crypt,
+                                  const TFenkDocumentWriter& WriteDocument)
 {
     const TNESecureBytes payload = ComposePayload(Crypt, WriteDocument);
     const QByteArray header = Magic + QByteArray::number(FenkFileVersion) + Separator;
-    SaveFileAtomically(FileName, {header, payload.Bytes()});
+    return SaveFileAtomically(FileName, {header, payload.Bytes()});
 }
 
 TFenkFileContent ReadVaultBytes(QByteArray FileBytes)
@@ -112,7 +112,10 @@ TFenkFileContent ReadVaultBytes(QByteArray FileBytes)
 
 TFenkFileContent ReadVaultFile(const QString& FileName)
 {
-    return ReadVaultBytes(ReadLockedFile(FileName));
+    TNEFileFingerprint fingerprint;
+    TFenkFileContent content = ReadVaultBytes(ReadLockedFile(FileName, &fingerprint));
+    content.Fingerprint = std::move(fingerprint);
+    return content;
 }
 
 void DecipherPayload(TFenkFileContent& Content, QStringView Password, TNECrypt& Crypt)

@@ -1,5 +1,6 @@
 #include "foundation/NFile.h"
 
+#include "foundation/NLog.h"
 #include "tests/support/LockHolder.h"
 
 #include <QDir>
@@ -7,9 +8,15 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -101,14 +108,126 @@ TEST(NFile, AFailedSaveLeavesThePreviousFileByteIdentical)
     }
 }
 
-TEST(NFile, AFailedFolderSyncIsReportedAfterTheCompleteFileIsInPlace)
+// The file has been replaced by then: an error would tell the user that the save did not happen.
+TEST(NFile, AFailedFolderSyncAfterTheFileIsInPlaceIsLoggedAndTheSaveSucceeds)
 {
     TSaveFolder save;
     WriteFile(save.Vault, "previous");
+    const QString previousLog = LogFileName();
+    const QString log = save.Folder.filePath(QStringLiteral("fenk.log"));
+    SetLogFileName(log);
     InjectSaveFailure(TNESaveStep::SyncFolder);
-    EXPECT_THROW(SaveFileAtomically(save.Vault, {"replacement"}), ENESystemErr);
+    EXPECT_NO_THROW(SaveFileAtomically(save.Vault, {"replacement"}));
+    SetLogFileName(previousLog);
     EXPECT_EQ(ReadFile(save.Vault), QByteArray("replacement"));
-    EXPECT_EQ(Entries(save.Folder), QStringList{QStringLiteral("vault.fkx")});
+    const QString logged = QString::fromUtf8(ReadFile(log));
+    EXPECT_TRUE(logged.startsWith(u"Err: ")) << logged.toStdString();
+    EXPECT_TRUE(logged.contains(u"syncing its folder failed: Input/output error")) << logged.toStdString();
+    EXPECT_EQ(Entries(save.Folder), QStringList({QStringLiteral("fenk.log"), QStringLiteral("vault.fkx")}));
+}
+
+TEST(NFile, OnlyRegularFilesAreReadOrReplaced)
+{
+    TSaveFolder save;
+    const QByteArray fifo = QFile::encodeName(save.Folder.filePath(QStringLiteral("fifo")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QString socketPath = save.Folder.filePath(QStringLiteral("socket"));
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const QString fifoLink = save.Folder.filePath(QStringLiteral("fifo-link"));
+    ASSERT_TRUE(QFile::link(QFile::decodeName(fifo), fifoLink));
+    // A device made here, where replacing it would destroy nothing; only an administrator may make one.
+    const QString device = save.Folder.filePath(QStringLiteral("device"));
+    const bool hasDevice = ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+
+    const struct
+    {
+        const char* Kind;
+        QString FileName;
+        bool MaySave;
+    } kinds[] = {
+        {"folder", save.Folder.path(), true},
+        {"FIFO", QFile::decodeName(fifo), true},
+        {"socket", socketPath, true},
+        {"link to a FIFO", fifoLink, true},
+        {"device made here", device, hasDevice},
+        {"endless device", QStringLiteral("/dev/zero"), false},
+    };
+    const QStringList entries = Entries(save.Folder);
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.Kind);
+        if (kind.FileName == device && !hasDevice)
+            continue;
+        TNEFileFingerprint fingerprint;
+        try {
+            ReadLockedFile(kind.FileName, &fingerprint);
+            ADD_FAILURE() << "read";
+        } catch (const ENENotRegularFileErr& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Not a regular file"));
+        }
+        EXPECT_THROW(FingerprintOfFile(kind.FileName), ENENotRegularFileErr);
+        if (kind.MaySave) {
+            EXPECT_THROW(SaveFileAtomically(kind.FileName, {"vault"}), ENENotRegularFileErr);
+        }
+        EXPECT_EQ(Entries(save.Folder), entries) << "nothing was written beside it";
+        EXPECT_FALSE(QFileInfo(kind.FileName).isFile());
+    }
+    ::close(socket);
+}
+
+TEST(NFile, AFileTheUserMayNotWriteIsNotReplaced)
+{
+    for (const mode_t mode : {0400, 0444, 0500}) {
+        SCOPED_TRACE(mode);
+        TSaveFolder save;
+        WriteFile(save.Vault, "read-only vault");
+        ASSERT_EQ(::chmod(QFile::encodeName(save.Vault).constData(), mode), 0);
+        try {
+            SaveFileAtomically(save.Vault, {"replacement"});
+            ADD_FAILURE() << "replaced";
+        } catch (const ENESystemErr& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Permission denied"));
+        }
+        EXPECT_EQ(ReadFile(save.Vault), QByteArray("read-only vault"));
+        EXPECT_EQ(Permissions(save.Vault), mode);
+        EXPECT_EQ(Entries(save.Folder), QStringList{QStringLiteral("vault.fkx")});
+    }
+}
+
+TEST(NFile, AFingerprintChangesWithTheSizeTheTimeOrTheBytesOfAFile)
+{
+    TSaveFolder save;
+    const TNEFileFingerprint saved = SaveFileAtomically(save.Vault, {"FKX2;", "payload"});
+    TNEFileFingerprint read;
+    EXPECT_EQ(ReadLockedFile(save.Vault, &read), QByteArray("FKX2;payload"));
+    EXPECT_EQ(read, saved);
+    EXPECT_EQ(saved.Size, 12);
+    EXPECT_EQ(FingerprintOfFile(save.Vault), saved);
+
+    struct stat status = {};
+    ::stat(QFile::encodeName(save.Vault).constData(), &status);
+    const timespec keepTime[2] = {{0, UTIME_OMIT}, status.st_mtim};
+    const timespec newTime[2] = {{0, UTIME_OMIT}, {status.st_mtim.tv_sec - 60, 0}};
+    const struct
+    {
+        const char* Change;
+        QByteArray Content;
+        const timespec* Times;
+    } changes[] = {
+        {"same bytes", "FKX2;payload", keepTime},
+        {"other bytes of the same size", "FKX2;PAYLOAD", keepTime},
+        {"more bytes", "FKX2;payload!", keepTime},
+        {"an older time", "FKX2;payload", newTime},
+    };
+    for (const auto& change : changes) {
+        WriteFile(save.Vault, change.Content);
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(save.Vault).constData(), change.Times, 0), 0);
+        EXPECT_EQ(FingerprintOfFile(save.Vault) == saved, change.Content == "FKX2;payload" && change.Times == keepTime)
+            << change.Change;
+    }
 }
 
 TEST(NFile, ALockHeldByAnotherProcessRefusesReadingAndSaving)
