@@ -1,7 +1,6 @@
 #include "app/FenkDocument.h"
 
 #include "app/FenkFormat.h"
-#include "foundation/NFile.h"
 #include "foundation/NLog.h"
 #include "foundation/NStruct.h"
 #include "store/NStoreMerger.h"
@@ -19,6 +18,7 @@ const QString UnlockCaption = QStringLiteral("Unlock File");
 const QString ChangePasswordCaption = QStringLiteral("Change Master Password");
 const QString FileSaveError = QStringLiteral("File save error");
 const QString FileLoadError = QStringLiteral("File load error: ");
+const QString FileLockError = QStringLiteral("File lock error: ");
 
 // Site name, login name, password and a multi-line note, each column as caption, name, kind, maximum length and,
 // for the note, the multi-line flag.
@@ -48,7 +48,7 @@ std::optional<TFenkFileContent> ReadVaultWithWarnings(const QString& FileName)
     try {
         return ReadVaultFile(FileName);
     } catch (const ENESystemErr& error) {
-        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
+        ShowWarning(FileLockError + error.Message());
     } catch (const ENEFileTypeErr& error) {
         ShowWarning(error.Message());
     } catch (const ENEFileVersionErr& error) {
@@ -101,7 +101,7 @@ TFenkCommandStates TFenkDocument::EnabledCommands()
     TFenkCommandStates states;
     states.ChangeMasterPassword = isFileOpen;
     states.CloseFile = isFileOpen;
-    states.SaveFile = isFileOpen && DocumentModified_;
+    states.SaveFile = Crypt_.HasKey() && DocumentModified_;
     states.InsertRow = isFileOpen;
     states.CopyPassword = hasRows;
     states.EditRow = hasRows;
@@ -133,6 +133,12 @@ bool TFenkDocument::ConfirmExit()
 
 TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
 {
+    try {
+        RequireRegularFile(FileName);
+    } catch (const ENENotRegularFileErr& error) {
+        ShowWarning(FileLockError + error.Message());
+        return TFenkLoadResult::Failed;
+    }
     if (FileExists(FileName)) {
         if (!Confirm(QStringLiteral("Open existing file?"), true, false))
             return TFenkLoadResult::Cancelled;
@@ -165,7 +171,7 @@ TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
 
 TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
 {
-    if (!FileExists(FileName))
+    if (!QFileInfo::exists(FileName))
         return TFenkLoadResult::Missing;
     const QString fullName = QFileInfo(FileName).absoluteFilePath();
     std::optional<TFenkFileContent> content = ReadVaultWithWarnings(fullName);
@@ -216,34 +222,46 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
     }
     Crypt_ = std::move(crypt);
     FileName_ = fullName;
+    Fingerprint_ = content->Fingerprint;
     DocumentModified_ = false;
     return TFenkLoadResult::Loaded;
 }
 
-bool TFenkDocument::SaveFile()
+TFenkSaveResult TFenkDocument::SaveFile()
 {
-    const bool isRecreated = !FileExists(FileName_);
+    const bool isRecreated = !QFileInfo::exists(FileName_);
     if (FolderExists(FileName_) || !CanCreateFile(FileName_)) {
         ShowWarning(FileSaveError);
-        return false;
+        return TFenkSaveResult::Failed;
     }
     // The empty file the check made for a vanished vault would open with any password.
     const auto removeUnwritten = qScopeGuard([&] {
         if (isRecreated)
             RemoveIfEmpty(FileName_);
     });
+    // A vanished file holds nothing to lose; a changed one holds what another program (or another window) saved.
+    if (!isRecreated && IsChangedOnDisk() &&
+        !Confirm(QStringLiteral("The file was changed by another program. Overwrite it?"), true, false))
+        return TFenkSaveResult::Cancelled;
     SaveToFile(FileName_);
     DocumentModified_ = false;
-    return true;
+    return TFenkSaveResult::Saved;
+}
+
+bool TFenkDocument::IsChangedOnDisk() const
+{
+    return Fingerprint_ && FingerprintOfFile(FileName_) != *Fingerprint_;
 }
 
 void TFenkDocument::SaveToFile(const QString& FileName)
 {
-    WriteVaultFile(FileName, Crypt_, [this](QIODevice& Device) {
+    const TNEFileFingerprint written = WriteVaultFile(FileName, Crypt_, [this](QIODevice& Device) {
         TNEStoreStreamer streamer;
         streamer.OnProgress = OnProgress;
         streamer.WriteStore(Store_, Device);
     });
+    if (QFileInfo(FileName).absoluteFilePath() == FileName_)
+        Fingerprint_ = written;
 }
 
 bool TFenkDocument::CloseFile()
@@ -258,6 +276,7 @@ void TFenkDocument::Close()
 {
     Crypt_.ClearKey();
     BuildSchema();
+    Fingerprint_.reset();
     FileName_ = Folder();
     DocumentModified_ = false;
 }

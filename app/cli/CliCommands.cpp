@@ -11,6 +11,7 @@
 #include "foundation/NStruct.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -19,7 +20,9 @@ namespace {
 // A command that cannot do what it was asked; the message says why.
 NE_DECLARE_ERROR(ECliCommandErr, ENEException, "The command failed");
 
-// Prints the messages of the vault core on standard error; the tool never has a question worth a yes.
+// Prints the messages of the vault core on standard error. The tool never has a question worth a yes: it loads and
+// saves within one command, so a question (such as whether to overwrite a file another program changed meanwhile)
+// is printed as the reason the command refuses.
 class TCliPresenter : public TNEPromptPresenter
 {
 public:
@@ -29,7 +32,11 @@ public:
     TCliPresenter& operator=(const TCliPresenter&) = delete;
 
     void ShowMessage(TNEMessageKind, const QString& Text) override { PrintError(Text + QLatin1Char('\n')); }
-    bool AskYesNo(const QString&, bool) override { return false; }
+    bool AskYesNo(const QString& Text, bool) override
+    {
+        PrintError(Text + QLatin1Char('\n'));
+        return false;
+    }
     void ShowTitledMessage(const QString& Title, const QString& Text) override
     {
         PrintError(Title + QStringLiteral(": ") + Text + QLatin1Char('\n'));
@@ -218,7 +225,7 @@ private:
 
     void Open()
     {
-        if (!FileExists(FileName_))
+        if (!QFileInfo::exists(FileName_))
             throw ECliCommandErr(QStringLiteral("File not found: %1").arg(FileName_));
         RequireLoaded(Document_.LoadFromFile(FileName_, false));
     }
@@ -237,18 +244,19 @@ private:
         }
     }
 
-    // Saves the document over its file; the previous file stays whole when this fails.
+    // Saves the document over its file; the previous file stays whole when this fails or is refused.
     void Save()
     {
-        bool isSaved = false;
+        TFenkSaveResult result = TFenkSaveResult::Failed;
         try {
-            isSaved = Document_.SaveFile();
+            result = Document_.SaveFile();
         } catch (const ENEFileLockedErr& error) {
             throw ECliCommandErr(QStringLiteral("File lock error: ") + error.Message());
         } catch (const ENESystemErr& error) {
             throw ECliCommandErr(QStringLiteral("File save error: ") + error.Message());
         }
-        if (!isSaved)
+        // Otherwise the core has said why.
+        if (result != TFenkSaveResult::Saved)
             throw ENEAbort();
     }
 

@@ -17,10 +17,12 @@
 #include <QRegularExpression>
 
 #include <deque>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -119,6 +121,27 @@ QByteArray ReadFile(const QString& FileName)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+mode_t Permissions(const QString& FileName)
+{
+    struct stat status = {};
+    ::stat(QFile::encodeName(FileName).constData(), &status);
+    return status.st_mode & 07777;
+}
+
+// Gives a file the modification time it had before, as tools that copy files do.
+void SetModificationTime(const QString& FileName, const timespec& Time)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, Time};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(FileName).constData(), times, 0), 0);
+}
+
+timespec ModificationTime(const QString& FileName)
+{
+    struct stat status = {};
+    ::stat(QFile::encodeName(FileName).constData(), &status);
+    return status.st_mtim;
+}
+
 // A vault in a folder of its own, its document, the prompts it answers and the messages it shows.
 struct TVaultSession
 {
@@ -141,7 +164,7 @@ struct TVaultSession
         EXPECT_EQ(Document.NewFile(fileName), TFenkLoadResult::Loaded);
         for (const QStringList& row : Rows)
             AddLogin(Document, row);
-        EXPECT_TRUE(Document.SaveFile());
+        EXPECT_EQ(Document.SaveFile(), TFenkSaveResult::Saved);
         return fileName;
     }
 };
@@ -460,7 +483,7 @@ TEST(FenkDocument, EmptyAndHeaderOnlyFilesOpenAsEmptyVaultsAndSaveEnciphered)
         EXPECT_TRUE(session.Document.IsFileOpen());
         EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 0);
 
-        ASSERT_TRUE(session.Document.SaveFile());
+        ASSERT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
         const QByteArray saved = ReadFile(fileName);
         EXPECT_TRUE(saved.startsWith("FKX2;"));
         EXPECT_GE(saved.size(), 5 + 8);
@@ -521,7 +544,7 @@ TEST(FenkDocument, AChangedMasterPasswordTakesEffectWithTheNextSave)
         EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Loaded) << "not saved yet";
     }
 
-    ASSERT_TRUE(session.Document.SaveFile());
+    ASSERT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
     EXPECT_FALSE(session.Document.DocumentModified());
     TVaultSession reader;
     EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Failed);
@@ -605,19 +628,24 @@ TEST(FenkDocument, ANewVaultThatCannotBeWrittenLeavesNoFileAndNoKey)
     EXPECT_EQ(session.Document.FileName(), QFileInfo(fileName).absolutePath() + u'/');
 }
 
-TEST(FenkDocument, AFailedSaveOfAVanishedVaultLeavesNoEmptyFile)
+// A sync tool or an unmounted folder can take the file away while it is open: the unsaved logins are not lost.
+TEST(FenkDocument, AVanishedVaultIsSavedAnewAndAFailedSaveLeavesNoEmptyFile)
 {
     TVaultSession session;
     const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
-    AddLogin(session.Document, {"site", "login", "pw", ""});
     ASSERT_TRUE(QFile::remove(fileName));
+    AddLogin(session.Document, {"site", "login", "pw", ""});
+    EXPECT_EQ(EnabledNames(session.Document.EnabledCommands()), QStringList({"Open", "New", "Save", "Exit"}));
     InjectSaveFailure(TNESaveStep::WriteContent);
     EXPECT_THROW(session.Document.SaveFile(), ENESystemErr);
     InjectSaveFailure(std::nullopt);
     EXPECT_FALSE(QFile::exists(fileName));
     EXPECT_TRUE(session.Document.DocumentModified());
 
-    EXPECT_TRUE(session.Document.SaveFile());
+    session.Presenter.Clear();
+    EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
+    EXPECT_TRUE(session.Presenter.Texts().isEmpty()) << "a vanished file was changed by nobody";
+    EXPECT_EQ(Permissions(fileName), mode_t(0600));
     TVaultSession reader;
     EXPECT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
     EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 3);
@@ -637,7 +665,7 @@ TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
     EXPECT_TRUE(session.Document.DocumentModified());
     EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 3);
 
-    ASSERT_TRUE(session.Document.SaveFile());
+    ASSERT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
     session.Presenter.Clear();
     EXPECT_TRUE(session.Document.CloseFile());
     EXPECT_TRUE(session.Presenter.Texts().isEmpty());
@@ -647,7 +675,7 @@ TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
     EXPECT_EQ(session.Document.FileName(), session.Folder.Path() + u'/');
     EXPECT_EQ(session.Document.Folder(), session.Folder.Path() + u'/');
 
-    EXPECT_FALSE(session.Document.SaveFile()) << "the file name names a folder";
+    EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Failed) << "the file name names a folder";
     EXPECT_EQ(session.Presenter.Texts(), QStringList{"File save error"});
     EXPECT_FALSE(session.Document.ChangeMasterPassword()) << "no file is open";
     EXPECT_EQ(ReadFile(fileName).left(5), "FKX2;");
@@ -699,4 +727,115 @@ TEST(FenkDocument, ProgressReachesTheCallerAndAbortLeavesDocumentAndFileAsTheyWe
     session.Passwords.AnswerNext("pw");
     EXPECT_EQ(session.Document.LoadFromFile(fileName, false), TFenkLoadResult::Cancelled);
     EXPECT_TRUE(TDocumentSnapshot(session.Document) == before);
+}
+
+TEST(FenkDocument, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    const auto saveInAnotherWindow = [](const QString& FileName) {
+        TVaultSession other;
+        ASSERT_EQ(other.Open(FileName, "pw"), TFenkLoadResult::Loaded);
+        AddLogin(other.Document, {"theirs", "login", "pw", ""});
+        ASSERT_EQ(other.Document.SaveFile(), TFenkSaveResult::Saved);
+    };
+    const struct
+    {
+        const char* Change;
+        std::function<void(const QString&)> ChangeFile;
+        std::optional<bool> Answer; // none: nothing is asked
+        TFenkSaveResult Result;
+    } cases[] = {
+        {"nothing", [](const QString&) {}, std::nullopt, TFenkSaveResult::Saved},
+        {"another window saved it, keep theirs", saveInAnotherWindow, false, TFenkSaveResult::Cancelled},
+        {"another window saved it, overwrite", saveInAnotherWindow, true, TFenkSaveResult::Saved},
+        {"other bytes of the same size and time",
+         [](const QString& FileName) {
+             const timespec time = ModificationTime(FileName);
+             QByteArray bytes = ReadFile(FileName);
+             bytes[bytes.size() - 1] = char(bytes.back() ^ 1);
+             QFile file(FileName);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(bytes);
+             file.close();
+             SetModificationTime(FileName, time);
+         },
+         false, TFenkSaveResult::Cancelled},
+        {"a new modification time alone",
+         [](const QString& FileName) {
+             SetModificationTime(FileName, {12345, 0});
+         },
+         true, TFenkSaveResult::Saved},
+    };
+    const QString question = QStringLiteral("The file was changed by another program. Overwrite it?");
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Change);
+        TVaultSession session;
+        const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+        AddLogin(session.Document, {"ours", "login", "pw", ""});
+        testCase.ChangeFile(fileName);
+        const QByteArray onDisk = ReadFile(fileName);
+        session.Presenter.Clear();
+        if (testCase.Answer)
+            session.Presenter.AnswerNext(*testCase.Answer);
+
+        EXPECT_EQ(session.Document.SaveFile(), testCase.Result);
+        EXPECT_EQ(session.Presenter.Texts(), testCase.Answer ? QStringList{question} : QStringList{});
+        if (testCase.Result == TFenkSaveResult::Cancelled) {
+            EXPECT_EQ(ReadFile(fileName), onDisk) << "their version stays";
+            EXPECT_TRUE(session.Document.DocumentModified());
+            session.Presenter.AnswerNext(false);
+            EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Cancelled) << "asked again at the next save";
+            continue;
+        }
+        EXPECT_FALSE(session.Document.DocumentModified());
+        AddLogin(session.Document, {"more", "login", "pw", ""});
+        session.Presenter.Clear();
+        EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
+        EXPECT_TRUE(session.Presenter.Texts().isEmpty()) << "the file holds what was saved last";
+        TVaultSession reader;
+        ASSERT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
+        EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 4);
+    }
+}
+
+TEST(FenkDocument, OnlyRegularFilesAreOpenedCreatedOrSaved)
+{
+    const QString refused = QStringLiteral("File lock error: Not a regular file");
+    TVaultSession session;
+    const QString fifo = session.Folder.FilePath("fifo.fkx");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& fileName : {fifo, session.Folder.Path()}) {
+        session.Presenter.Clear();
+        EXPECT_EQ(session.Open(fileName, "pw"), TFenkLoadResult::Failed) << fileName.toStdString();
+        EXPECT_EQ(session.Document.NewFile(fileName), TFenkLoadResult::Failed) << fileName.toStdString();
+        EXPECT_EQ(session.Presenter.Texts(), QStringList({refused, refused})) << fileName.toStdString();
+    }
+
+    // The vault replaced by a FIFO while open: the save is refused as a failing save is, and the FIFO stays.
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    AddLogin(session.Document, {"unsaved", "login", "pw", ""});
+    ASSERT_TRUE(QFile::remove(fileName));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fileName).constData(), 0600), 0);
+    EXPECT_THROW(session.Document.SaveFile(), ENENotRegularFileErr);
+    EXPECT_TRUE(session.Document.DocumentModified());
+    struct stat status = {};
+    ASSERT_EQ(::stat(QFile::encodeName(fileName).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+TEST(FenkDocument, AReadOnlyVaultIsNotReplaced)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    AddLogin(session.Document, {"unsaved", "login", "pw", ""});
+    ASSERT_EQ(::chmod(QFile::encodeName(fileName).constData(), 0400), 0);
+    const QByteArray before = ReadFile(fileName);
+    try {
+        session.Document.SaveFile();
+        ADD_FAILURE() << "a read-only vault was replaced";
+    } catch (const ENESystemErr& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Permission denied"));
+    }
+    EXPECT_TRUE(session.Document.DocumentModified());
+    EXPECT_EQ(ReadFile(fileName), before);
+    EXPECT_EQ(Permissions(fileName), mode_t(0400));
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -216,6 +217,14 @@ TEST(FenkCliFailures, ReportsUnreadableVaultsAndLeavesThemAsTheyWere)
     }
     EXPECT_EQ(CliWith({u"list"_qs, folder.FilePath(u"none.fkx"_qs)}, "x\n").Err,
               QStringLiteral("File not found: %1\n").arg(folder.FilePath(u"none.fkx"_qs)));
+
+    const QString fifo = folder.FilePath(u"fifo.fkx"_qs);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& notAVault : {fifo, folder.Path()}) {
+        const TRun run = CliWith({u"list"_qs, notAVault}, "x\n");
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Err, u"File lock error: Not a regular file\n");
+    }
 }
 
 TEST_F(FenkCli, LeavesTheFileAsItWasWhenACommandFails)
