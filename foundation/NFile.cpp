@@ -221,7 +221,7 @@ QByteArray ReadLockedFile(const QString& FileName, TNEFileFingerprint* Fingerpri
     }
     if (Fingerprint)
         *Fingerprint = {content.size(), Nanoseconds(StatusOf(file).st_mtim),
-                        QCryptographicHash::hash(content, QCryptographicHash::Sha256)};
+                        QCryptographicHash::hash(content, QCryptographicHash::Blake2b_256)};
     return content;
 }
 
@@ -254,7 +254,7 @@ TNEFileFingerprint SaveFileAtomically(const QString& FileName, std::initializer_
     TTemporaryFile temporary(targetPath);
     CheckCall(::fchmod(temporary.File().Get(), permissions) == 0);
     FailIfInjected(TNESaveStep::WriteContent);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     std::int64_t size = 0;
     for (QByteArrayView part : Parts) {
         WriteAll(temporary.File(), part);
