@@ -128,18 +128,18 @@ mode_t Permissions(const QString& FileName)
     return status.st_mode & 07777;
 }
 
-// Gives a file the modification time it had before, as tools that copy files do.
-void SetModificationTime(const QString& FileName, const timespec& Time)
-{
-    const timespec times[2] = {{0, UTIME_OMIT}, Time};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(FileName).constData(), times, 0), 0);
-}
-
-timespec ModificationTime(const QString& FileName)
+// Rewrites a file with Content (its own when null) and gives it the modification time Time, or keeps the one it
+// had, as tools that copy files do.
+void Rewrite(const QString& FileName, std::optional<QByteArray> Content, std::optional<timespec> Time = {})
 {
     struct stat status = {};
     ::stat(QFile::encodeName(FileName).constData(), &status);
-    return status.st_mtim;
+    QFile file(FileName);
+    const QByteArray bytes = Content.value_or(ReadFile(FileName));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    const timespec times[2] = {{0, UTIME_OMIT}, Time.value_or(status.st_mtim)};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(FileName).constData(), times, 0), 0);
 }
 
 // A vault in a folder of its own, its document, the prompts it answers and the messages it shows.
@@ -735,37 +735,29 @@ TEST(FenkDocument, ASaveOverAFileAnotherProgramChangedAsksFirst)
         TVaultSession other;
         ASSERT_EQ(other.Open(FileName, "pw"), TFenkLoadResult::Loaded);
         AddLogin(other.Document, {"theirs", "login", "pw", ""});
-        ASSERT_EQ(other.Document.SaveFile(), TFenkSaveResult::Saved);
+        other.Document.SaveFile();
+    };
+    const auto flipLastByte = [](const QString& FileName) {
+        QByteArray bytes = ReadFile(FileName);
+        bytes.back() = char(bytes.back() ^ 1);
+        Rewrite(FileName, bytes);
     };
     const struct
     {
         const char* Change;
         std::function<void(const QString&)> ChangeFile;
         std::optional<bool> Answer; // none: nothing is asked
-        TFenkSaveResult Result;
     } cases[] = {
-        {"nothing", [](const QString&) {}, std::nullopt, TFenkSaveResult::Saved},
-        {"another window saved it, keep theirs", saveInAnotherWindow, false, TFenkSaveResult::Cancelled},
-        {"another window saved it, overwrite", saveInAnotherWindow, true, TFenkSaveResult::Saved},
-        {"other bytes of the same size and time",
+        {"nothing", [](const QString&) {}, std::nullopt},
+        {"saved in another window, keep theirs", saveInAnotherWindow, false},
+        {"saved in another window, overwrite", saveInAnotherWindow, true},
+        {"other bytes of the same size and time", flipLastByte, false},
+        {"a new time alone",
          [](const QString& FileName) {
-             const timespec time = ModificationTime(FileName);
-             QByteArray bytes = ReadFile(FileName);
-             bytes[bytes.size() - 1] = char(bytes.back() ^ 1);
-             QFile file(FileName);
-             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-             file.write(bytes);
-             file.close();
-             SetModificationTime(FileName, time);
+             Rewrite(FileName, std::nullopt, timespec{12345, 0});
          },
-         false, TFenkSaveResult::Cancelled},
-        {"a new modification time alone",
-         [](const QString& FileName) {
-             SetModificationTime(FileName, {12345, 0});
-         },
-         true, TFenkSaveResult::Saved},
+         true},
     };
-    const QString question = QStringLiteral("The file was changed by another program. Overwrite it?");
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.Change);
         TVaultSession session;
@@ -774,30 +766,28 @@ TEST(FenkDocument, ASaveOverAFileAnotherProgramChangedAsksFirst)
         testCase.ChangeFile(fileName);
         const QByteArray onDisk = ReadFile(fileName);
         session.Presenter.Clear();
-        if (testCase.Answer)
-            session.Presenter.AnswerNext(*testCase.Answer);
-
-        EXPECT_EQ(session.Document.SaveFile(), testCase.Result);
-        EXPECT_EQ(session.Presenter.Texts(), testCase.Answer ? QStringList{question} : QStringList{});
-        if (testCase.Result == TFenkSaveResult::Cancelled) {
-            EXPECT_EQ(ReadFile(fileName), onDisk) << "their version stays";
-            EXPECT_TRUE(session.Document.DocumentModified());
-            session.Presenter.AnswerNext(false);
-            EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Cancelled) << "asked again at the next save";
-            continue;
+        const bool isKept = testCase.Answer == false;
+        for (int save = 0; save < 2; ++save) { // a file once saved over is ours; one kept is asked about again
+            if (testCase.Answer && (save == 0 || isKept))
+                session.Presenter.AnswerNext(*testCase.Answer);
+            EXPECT_EQ(session.Document.SaveFile(), isKept ? TFenkSaveResult::Cancelled : TFenkSaveResult::Saved);
+            EXPECT_EQ(session.Document.DocumentModified(), isKept);
+            AddLogin(session.Document, {"more", "login", "pw", ""});
         }
-        EXPECT_FALSE(session.Document.DocumentModified());
-        AddLogin(session.Document, {"more", "login", "pw", ""});
-        session.Presenter.Clear();
-        EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
-        EXPECT_TRUE(session.Presenter.Texts().isEmpty()) << "the file holds what was saved last";
+        const QStringList asked(testCase.Answer ? (isKept ? 2 : 1) : 0,
+                                u"The file was changed by another program. Overwrite it?"_qs);
+        EXPECT_EQ(session.Presenter.Texts(), asked);
         TVaultSession reader;
         ASSERT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
-        EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 4);
+        if (isKept) {
+            EXPECT_EQ(ReadFile(fileName), onDisk) << "their version stays";
+        } else {
+            EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 4) << "ours, saved twice";
+        }
     }
 }
 
-TEST(FenkDocument, OnlyRegularFilesAreOpenedCreatedOrSaved)
+TEST(FenkDocument, OnlyRegularFilesAreOpenedOrCreated)
 {
     const QString refused = QStringLiteral("File lock error: Not a regular file");
     TVaultSession session;
@@ -809,20 +799,10 @@ TEST(FenkDocument, OnlyRegularFilesAreOpenedCreatedOrSaved)
         EXPECT_EQ(session.Document.NewFile(fileName), TFenkLoadResult::Failed) << fileName.toStdString();
         EXPECT_EQ(session.Presenter.Texts(), QStringList({refused, refused})) << fileName.toStdString();
     }
-
-    // The vault replaced by a FIFO while open: the save is refused as a failing save is, and the FIFO stays.
-    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
-    AddLogin(session.Document, {"unsaved", "login", "pw", ""});
-    ASSERT_TRUE(QFile::remove(fileName));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fileName).constData(), 0600), 0);
-    EXPECT_THROW(session.Document.SaveFile(), ENENotRegularFileErr);
-    EXPECT_TRUE(session.Document.DocumentModified());
-    struct stat status = {};
-    ASSERT_EQ(::stat(QFile::encodeName(fileName).constData(), &status), 0);
-    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
 
-TEST(FenkDocument, AReadOnlyVaultIsNotReplaced)
+// The save fails as every failing save does: the message reaches the default handler.
+TEST(FenkDocument, AReadOnlyVaultIsNotReplacedAndItsChangesStay)
 {
     TVaultSession session;
     const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);

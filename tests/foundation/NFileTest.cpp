@@ -129,46 +129,32 @@ TEST(NFile, AFailedFolderSyncAfterTheFileIsInPlaceIsLoggedAndTheSaveSucceeds)
 TEST(NFile, OnlyRegularFilesAreReadOrReplaced)
 {
     TSaveFolder save;
-    const QByteArray fifo = QFile::encodeName(save.Folder.filePath(QStringLiteral("fifo")));
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    const QString socketPath = save.Folder.filePath(QStringLiteral("socket"));
+    const auto path = [&](const char* Name) { return save.Folder.filePath(QString::fromLatin1(Name)); };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path("fifo"), path("fifo-link")));
+    sockaddr_un address = {AF_UNIX, {}};
+    std::strncpy(address.sun_path, QFile::encodeName(path("socket")).constData(), sizeof address.sun_path - 1);
     const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    const QString fifoLink = save.Folder.filePath(QStringLiteral("fifo-link"));
-    ASSERT_TRUE(QFile::link(QFile::decodeName(fifo), fifoLink));
     // A device made here, where replacing it would destroy nothing; only an administrator may make one.
-    const QString device = save.Folder.filePath(QStringLiteral("device"));
-    const bool hasDevice = ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
-
+    const bool hasDevice = ::mknod(QFile::encodeName(path("device")).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
     const struct
     {
-        const char* Kind;
         QString FileName;
         bool MaySave;
-    } kinds[] = {
-        {"folder", save.Folder.path(), true},
-        {"FIFO", QFile::decodeName(fifo), true},
-        {"socket", socketPath, true},
-        {"link to a FIFO", fifoLink, true},
-        {"device made here", device, hasDevice},
-        {"endless device", QStringLiteral("/dev/zero"), false},
-    };
+    } kinds[] = {{save.Folder.path(), true}, {path("fifo"), true},        {path("fifo-link"), true},
+                 {path("socket"), true},     {path("device"), hasDevice}, {u"/dev/zero"_qs, false}};
     const QStringList entries = Entries(save.Folder);
     for (const auto& kind : kinds) {
-        SCOPED_TRACE(kind.Kind);
-        if (kind.FileName == device && !hasDevice)
+        if (!QFileInfo(kind.FileName).exists() && !QFileInfo(kind.FileName).isSymLink())
             continue;
-        TNEFileFingerprint fingerprint;
+        SCOPED_TRACE(kind.FileName.toStdString());
         try {
-            ReadLockedFile(kind.FileName, &fingerprint);
+            ReadLockedFile(kind.FileName);
             ADD_FAILURE() << "read";
         } catch (const ENENotRegularFileErr& error) {
             EXPECT_EQ(error.Message(), QStringLiteral("Not a regular file"));
         }
-        EXPECT_THROW(FingerprintOfFile(kind.FileName), ENENotRegularFileErr);
         if (kind.MaySave) {
             EXPECT_THROW(SaveFileAtomically(kind.FileName, {"vault"}), ENENotRegularFileErr);
         }
@@ -176,58 +162,6 @@ TEST(NFile, OnlyRegularFilesAreReadOrReplaced)
         EXPECT_FALSE(QFileInfo(kind.FileName).isFile());
     }
     ::close(socket);
-}
-
-TEST(NFile, AFileTheUserMayNotWriteIsNotReplaced)
-{
-    for (const mode_t mode : {0400, 0444, 0500}) {
-        SCOPED_TRACE(mode);
-        TSaveFolder save;
-        WriteFile(save.Vault, "read-only vault");
-        ASSERT_EQ(::chmod(QFile::encodeName(save.Vault).constData(), mode), 0);
-        try {
-            SaveFileAtomically(save.Vault, {"replacement"});
-            ADD_FAILURE() << "replaced";
-        } catch (const ENESystemErr& error) {
-            EXPECT_EQ(error.Message(), QStringLiteral("Permission denied"));
-        }
-        EXPECT_EQ(ReadFile(save.Vault), QByteArray("read-only vault"));
-        EXPECT_EQ(Permissions(save.Vault), mode);
-        EXPECT_EQ(Entries(save.Folder), QStringList{QStringLiteral("vault.fkx")});
-    }
-}
-
-TEST(NFile, AFingerprintChangesWithTheSizeTheTimeOrTheBytesOfAFile)
-{
-    TSaveFolder save;
-    const TNEFileFingerprint saved = SaveFileAtomically(save.Vault, {"FKX2;", "payload"});
-    TNEFileFingerprint read;
-    EXPECT_EQ(ReadLockedFile(save.Vault, &read), QByteArray("FKX2;payload"));
-    EXPECT_EQ(read, saved);
-    EXPECT_EQ(saved.Size, 12);
-    EXPECT_EQ(FingerprintOfFile(save.Vault), saved);
-
-    struct stat status = {};
-    ::stat(QFile::encodeName(save.Vault).constData(), &status);
-    const timespec keepTime[2] = {{0, UTIME_OMIT}, status.st_mtim};
-    const timespec newTime[2] = {{0, UTIME_OMIT}, {status.st_mtim.tv_sec - 60, 0}};
-    const struct
-    {
-        const char* Change;
-        QByteArray Content;
-        const timespec* Times;
-    } changes[] = {
-        {"same bytes", "FKX2;payload", keepTime},
-        {"other bytes of the same size", "FKX2;PAYLOAD", keepTime},
-        {"more bytes", "FKX2;payload!", keepTime},
-        {"an older time", "FKX2;payload", newTime},
-    };
-    for (const auto& change : changes) {
-        WriteFile(save.Vault, change.Content);
-        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(save.Vault).constData(), change.Times, 0), 0);
-        EXPECT_EQ(FingerprintOfFile(save.Vault) == saved, change.Content == "FKX2;payload" && change.Times == keepTime)
-            << change.Change;
-    }
 }
 
 TEST(NFile, ALockHeldByAnotherProcessRefusesReadingAndSaving)

@@ -111,37 +111,25 @@ TEST(CliLoginTable, ChangesOnlyTheGivenFieldsAndNamesWhatDidNotFit)
 
 TEST(CliLoginTable, KeepsNoteLineBreaksAsTheVaultDoesAndHandsThemOutAsLineFeeds)
 {
+    const QString x2047(2047, u'x');
     const struct
     {
-        QString Given;
-        QString Stored;
-        QString Shown;
-        QStringList Notices;
+        QString Given, Stored, Shown;
+        qsizetype Notices;
     } cases[] = {
-        {u"one\ntwo"_qs, u"one\r\ntwo"_qs, u"one\ntwo"_qs, {}},
-        {u"one\r\ntwo"_qs, u"one\r\ntwo"_qs, u"one\ntwo"_qs, {}},
-        {u"one\rtwo\n\nthree"_qs, u"one\r\ntwo\r\n\r\nthree"_qs, u"one\ntwo\n\nthree"_qs, {}},
-        // The note's limit counts a line break as the two characters the vault keeps.
-        {QString(2047, u'x') + u"\ny"_qs,
-         QString(2047, u'x'),
-         QString(2047, u'x'),
-         {u"Note clipped to 2048 characters"_qs}},
+        {u"a\nb"_qs, u"a\r\nb"_qs, u"a\nb"_qs, 0},
+        {u"a\r\nb\rc"_qs, u"a\r\nb\r\nc"_qs, u"a\nb\nc"_qs, 0},
+        {x2047 + u"\ny"_qs, x2047, x2047, 1}, // the limit counts a line break as the two characters kept
     };
     for (const auto& example : cases) {
         TFenkDocument document{TFenkPasswordPrompt()};
         TCliLoginTable table(*document.LoginRowset());
-        QStringList added;
-        const std::int32_t id = table.Add({-1, u"site"_qs, u"login"_qs, u"pw"_qs, example.Given}, added);
-        EXPECT_EQ(document.LoginRowset()->FindRow(id)->GetString(lcNote), example.Stored)
-            << example.Given.left(20).toStdString();
-        EXPECT_EQ(table.Get(id).Note, example.Shown) << example.Given.left(20).toStdString();
-        EXPECT_EQ(added, example.Notices) << example.Given.left(20).toStdString();
-
-        QStringList changed;
-        table.Change(id, {std::nullopt, std::nullopt, std::nullopt, u"first"_qs}, changed);
-        table.Change(id, {std::nullopt, std::nullopt, std::nullopt, example.Shown}, changed);
-        EXPECT_EQ(document.LoginRowset()->FindRow(id)->GetString(lcNote), example.Stored)
-            << example.Given.left(20).toStdString();
-        EXPECT_TRUE(changed.isEmpty()) << example.Given.left(20).toStdString();
+        QStringList notices;
+        const std::int32_t id = table.Add({-1, u"site"_qs, u"login"_qs, u"pw"_qs, example.Given}, notices);
+        EXPECT_EQ(notices.size(), example.Notices);
+        table.Change(id, {std::nullopt, std::nullopt, std::nullopt, example.Shown}, notices);
+        EXPECT_EQ(document.LoginRowset()->FindRow(id)->GetString(lcNote), example.Stored);
+        EXPECT_EQ(table.Get(id).Note, example.Shown);
+        EXPECT_EQ(notices.size(), example.Notices) << "what the tool shows goes back in unchanged";
     }
 }
