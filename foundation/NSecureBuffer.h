@@ -46,7 +46,7 @@ public:
             return;
         Storage larger;
         larger.reserve(std::max(Size, 2 * room));
-        larger.append(Value_);
+        larger.append(View(Value_));
         Burn();
         Value_ = std::move(larger);
     }
