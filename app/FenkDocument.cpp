@@ -1,7 +1,6 @@
 #include "app/FenkDocument.h"
 
 #include "app/FenkFormat.h"
-#include "foundation/NFile.h"
 #include "foundation/NLog.h"
 #include "foundation/NStruct.h"
 #include "store/NStoreMerger.h"
@@ -19,6 +18,7 @@ const QString UnlockCaption = QStringLiteral("Unlock File");
 const QString ChangePasswordCaption = QStringLiteral("Change Master Password");
 const QString FileSaveError = QStringLiteral("File save error");
 const QString FileLoadError = QStringLiteral("File load error: ");
+const QString FileLockError = QStringLiteral("File lock error: ");
 
 // Site name, login name, password and a multi-line note, each column as caption, name, kind, maximum length and,
 // for the note, the multi-line flag.
@@ -34,26 +34,12 @@ QString LoginStructure()
                                  QStringLiteral("2048"), QStringLiteral("1")})});
 }
 
-// A master password handed over by the prompt, zeroed when it goes out of scope.
-class TPromptedPassword
+// The master password the prompt hands over, zeroed when done with; empty when the user cancelled.
+TNESecureText AskForPassword(const TFenkPasswordPrompt& Prompt, const QString& Caption, bool IsNew,
+                             const QString& FileName)
 {
-public:
-    TPromptedPassword(const TFenkPasswordPrompt& Prompt, const QString& Caption, bool IsNew, const QString& FileName)
-    {
-        if (Prompt)
-            Text_ = Prompt(Caption, IsNew, FileName);
-    }
-    ~TPromptedPassword() { BurnString(Text_); }
-    TPromptedPassword(const TPromptedPassword&) = delete;
-    TPromptedPassword& operator=(const TPromptedPassword&) = delete;
-
-    // An empty answer is the user's cancel.
-    bool IsCancel() const { return Text_.isEmpty(); }
-    QString& Text() { return Text_; }
-
-private:
-    QString Text_;
-};
+    return Prompt ? TNESecureText(Prompt(Caption, IsNew, FileName)) : TNESecureText();
+}
 
 // The header and payload of a vault file, or nothing after a warning telling why it cannot be read. A file that
 // cannot be opened, locked or read is a "File lock error"; "File load error" is kept for contents that do not load.
@@ -62,7 +48,7 @@ std::optional<TFenkFileContent> ReadVaultWithWarnings(const QString& FileName)
     try {
         return ReadVaultFile(FileName);
     } catch (const ENESystemErr& error) {
-        ShowWarning(QStringLiteral("File lock error: ") + error.Message());
+        ShowWarning(FileLockError + error.Message());
     } catch (const ENEFileTypeErr& error) {
         ShowWarning(error.Message());
     } catch (const ENEFileVersionErr& error) {
@@ -115,7 +101,7 @@ TFenkCommandStates TFenkDocument::EnabledCommands()
     TFenkCommandStates states;
     states.ChangeMasterPassword = isFileOpen;
     states.CloseFile = isFileOpen;
-    states.SaveFile = isFileOpen && DocumentModified_;
+    states.SaveFile = Crypt_.HasKey() && DocumentModified_;
     states.InsertRow = isFileOpen;
     states.CopyPassword = hasRows;
     states.EditRow = hasRows;
@@ -147,6 +133,12 @@ bool TFenkDocument::ConfirmExit()
 
 TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
 {
+    try {
+        RequireRegularFile(FileName);
+    } catch (const ENENotRegularFileErr& error) {
+        ShowWarning(FileLockError + error.Message());
+        return TFenkLoadResult::Failed;
+    }
     if (FileExists(FileName)) {
         if (!Confirm(QStringLiteral("Open existing file?"), true, false))
             return TFenkLoadResult::Cancelled;
@@ -179,7 +171,7 @@ TFenkLoadResult TFenkDocument::NewFile(const QString& FileName)
 
 TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
 {
-    if (!FileExists(FileName))
+    if (!QFileInfo::exists(FileName))
         return TFenkLoadResult::Missing;
     const QString fullName = QFileInfo(FileName).absoluteFilePath();
     std::optional<TFenkFileContent> content = ReadVaultWithWarnings(fullName);
@@ -188,19 +180,18 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
 
     TNECrypt crypt;
     {
-        TPromptedPassword password(AskPassword_, UnlockCaption, IsNew, fullName);
-        if (password.IsCancel())
+        const TNESecureText password = AskForPassword(AskPassword_, UnlockCaption, IsNew, fullName);
+        if (password.IsEmpty())
             return TFenkLoadResult::Cancelled;
         DecipherPayload(*content, password.Text(), crypt);
     }
 
     // The file is read into a store of its own, so a bad file or a wrong password never reaches the document.
-    QByteArray& payload = content->Payload.Bytes();
-    const bool isEmptyPayload = payload.isEmpty();
+    const bool isEmptyPayload = content->Payload.IsEmpty();
     TNEStore loaded;
     try {
-        const auto burnPayload = qScopeGuard([&] { BurnBytes(payload); });
-        QBuffer device(&payload);
+        const auto burnPayload = qScopeGuard([&] { content->Payload.Burn(); });
+        QBuffer device(&content->Payload.Bytes());
         device.open(QIODevice::ReadOnly);
         TNEStoreStreamer streamer;
         streamer.OnProgress = OnProgress;
@@ -231,34 +222,46 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
     }
     Crypt_ = std::move(crypt);
     FileName_ = fullName;
+    Fingerprint_ = content->Fingerprint;
     DocumentModified_ = false;
     return TFenkLoadResult::Loaded;
 }
 
-bool TFenkDocument::SaveFile()
+TFenkSaveResult TFenkDocument::SaveFile()
 {
-    const bool isRecreated = !FileExists(FileName_);
+    const bool isRecreated = !QFileInfo::exists(FileName_);
     if (FolderExists(FileName_) || !CanCreateFile(FileName_)) {
         ShowWarning(FileSaveError);
-        return false;
+        return TFenkSaveResult::Failed;
     }
     // The empty file the check made for a vanished vault would open with any password.
     const auto removeUnwritten = qScopeGuard([&] {
         if (isRecreated)
             RemoveIfEmpty(FileName_);
     });
+    // A vanished file holds nothing to lose; a changed one holds what another program (or another window) saved.
+    if (!isRecreated && IsChangedOnDisk() &&
+        !Confirm(QStringLiteral("The file was changed by another program. Overwrite it?"), true, false))
+        return TFenkSaveResult::Cancelled;
     SaveToFile(FileName_);
     DocumentModified_ = false;
-    return true;
+    return TFenkSaveResult::Saved;
+}
+
+bool TFenkDocument::IsChangedOnDisk() const
+{
+    return Fingerprint_ && FingerprintOfFile(FileName_) != *Fingerprint_;
 }
 
 void TFenkDocument::SaveToFile(const QString& FileName)
 {
-    WriteVaultFile(FileName, Crypt_, [this](QIODevice& Device) {
+    const TNEFileFingerprint written = WriteVaultFile(FileName, Crypt_, [this](QIODevice& Device) {
         TNEStoreStreamer streamer;
         streamer.OnProgress = OnProgress;
         streamer.WriteStore(Store_, Device);
     });
+    if (QFileInfo(FileName).absoluteFilePath() == FileName_)
+        Fingerprint_ = written;
 }
 
 bool TFenkDocument::CloseFile()
@@ -273,6 +276,7 @@ void TFenkDocument::Close()
 {
     Crypt_.ClearKey();
     BuildSchema();
+    Fingerprint_.reset();
     FileName_ = Folder();
     DocumentModified_ = false;
 }
@@ -283,8 +287,8 @@ bool TFenkDocument::ChangeMasterPassword()
         return false;
     TNESecureBytes key;
     {
-        TPromptedPassword password(AskPassword_, ChangePasswordCaption, true, FileName_);
-        if (password.IsCancel())
+        const TNESecureText password = AskForPassword(AskPassword_, ChangePasswordCaption, true, FileName_);
+        if (password.IsEmpty())
             return false;
         key = KeyFromPassword(password.Text());
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/NCrypt.h"
+#include "foundation/NFile.h"
 #include "foundation/NMethod.h"
 #include "store/NRowset.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // The rowset of the logins and its columns, in column order.
 inline constexpr char16_t LoginRowsetName[] = u"LOGIN";
@@ -53,6 +55,14 @@ enum class TFenkLoadResult
     Failed,    // a warning told why
 };
 
+// How a save ended.
+enum class TFenkSaveResult
+{
+    Saved,
+    Cancelled, // another program changed the file and the user chose to keep its version; nothing was written
+    Failed,    // a warning told why
+};
+
 // The vault document: the store of the open vault's logins, the cipher holding the key made from its master
 // password, the file name and whether there are unsaved changes. It runs the document's part of the file commands;
 // questions and warnings go through the prompt routines and the master password through the caller's prompt, so
@@ -83,7 +93,8 @@ public:
 
     // The file exists on disk, the store holds the schema and the key is set.
     bool IsFileOpen() const;
-    // The enabling rule of the file and row commands.
+    // The enabling rule of the file and row commands. Save stays enabled for unsaved changes while the key is set,
+    // also when the file has vanished, so that they are not lost.
     TFenkCommandStates EnabledCommands();
 
     // The folder part of FileName with its trailing "/".
@@ -99,16 +110,20 @@ public:
     // Opens FileName when it exists (after asking), else creates it empty and opens it with a new master password.
     // The new file is written enciphered (with no rows) as soon as it is unlocked. An empty file made here is
     // removed again when it is not opened; when that first write fails the document closes, the file goes and the
-    // failure raises. A file that cannot be created gives the warning "File save error".
+    // failure raises. A file that cannot be created gives the warning "File save error", a name that leads to
+    // anything but a regular file "File lock error: Not a regular file".
     TFenkLoadResult NewFile(const QString& FileName);
     // Reads a vault file into the document, asking for its master password ("Unlock File"; IsNew asks for a new one
-    // typed twice). Everything that can fail on a bad or foreign file happens in a store of its own before the
-    // document is touched: on a warning, a cancel or an abort the document keeps its file, key, rows and modified
-    // flag. Only a failure while the rows are copied in closes the document instead of leaving it half loaded.
+    // typed twice). Anything but a regular file is refused unread with "File lock error: Not a regular file".
+    // Everything that can fail on a bad or foreign file happens in a store of its own before the document is touched:
+    // on a warning, a cancel or an abort the document keeps its file, key, rows and modified flag. Only a failure while
+    // the rows are copied in closes the document instead of leaving it half loaded.
     TFenkLoadResult LoadFromFile(const QString& FileName, bool IsNew);
-    // Saves to FileName after checking it can be written; false after warning "File save error". A failing write
-    // raises and leaves the document modified and the previous file intact.
-    bool SaveFile();
+    // Saves to FileName after checking it can be written (Failed after warning "File save error"; a vanished file
+    // is made anew). When another program has changed the file since it was loaded or last saved, asks "The file was
+    // changed by another program. Overwrite it?"; No gives Cancelled. Either way the document stays modified and
+    // the file untouched. A failing write raises and leaves the document modified and the previous file intact.
+    TFenkSaveResult SaveFile();
     // Writes the rows under the current key to FileName, replacing it whole. Raises ENEInvalidCryptKeyErr without a
     // key and ENEAbort when the progress handler aborts; the file stays as it was on every failure.
     void SaveToFile(const QString& FileName);
@@ -133,10 +148,14 @@ public:
 private:
     // Forgets the rows and the key without asking.
     void Close();
+    // The file no longer holds what was loaded or last saved.
+    bool IsChangedOnDisk() const;
 
     TNEStore Store_;
     TNECrypt Crypt_;
     QString FileName_;
     bool DocumentModified_ = false;
+    // What the open file held when it was loaded or last saved.
+    std::optional<TNEFileFingerprint> Fingerprint_;
     TFenkPasswordPrompt AskPassword_;
 };

@@ -1,9 +1,7 @@
 #include "app/FenkFormat.h"
 
-#include "foundation/NFile.h"
 #include "foundation/NInteger.h"
 
-#include <QBuffer>
 #include <QRandomGenerator>
 #include <QtEndian>
 
@@ -44,37 +42,12 @@ void DrawFillerByte(QIODevice& Payload)
         Payload.putChar(char(draw));
 }
 
-// A buffer over a plain payload that grows its array itself, zeroing the storage it leaves: letting the array
-// reallocate would leave copies of the plain document in freed memory.
-class TSecureGrowthBuffer : public QBuffer
-{
-public:
-    explicit TSecureGrowthBuffer(QByteArray& Bytes) : QBuffer(&Bytes), Bytes_(Bytes) {}
-
-protected:
-    qint64 writeData(const char* Data, qint64 Length) override
-    {
-        const qint64 required = pos() + Length;
-        if (required > Bytes_.capacity()) {
-            QByteArray grown;
-            grown.reserve(qMax(required, 2 * Bytes_.capacity()));
-            grown.append(Bytes_);
-            BurnBytes(Bytes_);
-            Bytes_.swap(grown);
-        }
-        return QBuffer::writeData(Data, Length);
-    }
-
-private:
-    QByteArray& Bytes_;
-};
-
 } // namespace
 
 TNESecureBytes KeyFromPassword(QStringView Password)
 {
     TNESecureBytes key;
-    key.Bytes().reserve(Password.size() * 2);
+    key.Reserve(Password.size() * 2);
     for (QChar unit : Password) {
         key.Bytes().append(char(unit.unicode() & 0xFF));
         if (unit.unicode() >> 8)
@@ -98,9 +71,9 @@ TNESecureBytes ComposePayload(const TNECrypt& Crypt, const TFenkDocumentWriter& 
     if (!Crypt.HasKey())
         throw ENEInvalidCryptKeyErr();
     TNESecureBytes payload;
-    payload.Bytes().reserve(InitialPayloadCapacity);
+    payload.Reserve(InitialPayloadCapacity);
     {
-        TSecureGrowthBuffer device(payload.Bytes());
+        TNESecureBytesDevice device(payload);
         device.open(QIODevice::WriteOnly);
         for (int draw = 0; draw < LeadFillerDraws; ++draw)
             DrawFillerByte(device);
@@ -112,11 +85,12 @@ TNESecureBytes ComposePayload(const TNECrypt& Crypt, const TFenkDocumentWriter& 
     return payload;
 }
 
-void WriteVaultFile(const QString& FileName, const TNECrypt& Crypt, const TFenkDocumentWriter& WriteDocument)
+TNEFileFingerprint WriteVaultFile(const QString& FileName, const TNECrypt& Crypt,
+                                  const TFenkDocumentWriter& WriteDocument)
 {
     const TNESecureBytes payload = ComposePayload(Crypt, WriteDocument);
     const QByteArray header = Magic + QByteArray::number(FenkFileVersion) + Separator;
-    SaveFileAtomically(FileName, {header, payload.Bytes()});
+    return SaveFileAtomically(FileName, {header, payload.Bytes()});
 }
 
 TFenkFileContent ReadVaultBytes(QByteArray FileBytes)
@@ -138,14 +112,15 @@ TFenkFileContent ReadVaultBytes(QByteArray FileBytes)
 
 TFenkFileContent ReadVaultFile(const QString& FileName)
 {
-    return ReadVaultBytes(ReadLockedFile(FileName));
+    TNEFileFingerprint fingerprint;
+    TFenkFileContent content = ReadVaultBytes(ReadLockedFile(FileName, &fingerprint));
+    content.Fingerprint = std::move(fingerprint);
+    return content;
 }
 
-void DecipherPayload(TFenkFileContent& Content, QString& Password, TNECrypt& Crypt)
+void DecipherPayload(TFenkFileContent& Content, QStringView Password, TNECrypt& Crypt)
 {
     const TNESecureBytes key = KeyFromPassword(Password);
-    BurnString(Password);
-    Password.clear();
     if (key.Bytes().isEmpty()) {
         Crypt.ClearKey();
         throw ENEInvalidPasswordErr();

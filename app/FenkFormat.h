@@ -2,6 +2,8 @@
 
 #include "foundation/NCrypt.h"
 #include "foundation/NException.h"
+#include "foundation/NFile.h"
+#include "foundation/NSecureBuffer.h"
 
 #include <QIODevice>
 #include <QString>
@@ -16,11 +18,13 @@ NE_DECLARE_ERROR(ENEFileVersionErr, ENEException, "The file version is not suppo
 inline constexpr int FenkFileVersion = 2;
 
 // A vault file as read: its version and the payload, enciphered until DecipherPayload turns it, in place, into the
-// plain payload (lead filler, XML document, tail filler), which is zeroed when the content goes away.
+// plain payload (lead filler, XML document, tail filler), which is zeroed when the content goes away; and the
+// fingerprint of the file read (none for contents split from bytes).
 struct TFenkFileContent
 {
     int Version = FenkFileVersion;
     TNESecureBytes Payload;
+    TNEFileFingerprint Fingerprint;
 };
 
 // Writes the XML document into the device, which stands right after the lead filler.
@@ -37,16 +41,19 @@ quint32 Checksum(QByteArrayView Bytes);
 TNESecureBytes ComposePayload(const TNECrypt& Crypt, const TFenkDocumentWriter& WriteDocument);
 
 // Composes the payload and replaces FileName with the header and the payload; the previous file survives failures.
-void WriteVaultFile(const QString& FileName, const TNECrypt& Crypt, const TFenkDocumentWriter& WriteDocument);
+// Returns the fingerprint of the file written.
+TNEFileFingerprint WriteVaultFile(const QString& FileName, const TNECrypt& Crypt,
+                                  const TFenkDocumentWriter& WriteDocument);
 
 // Splits the bytes of a vault file into version and payload. An empty file is an empty version-2 vault. Raises
 // ENEFileTypeErr without the magic "FKX" and ENEFileVersionErr for a version other than 1 or 2.
 TFenkFileContent ReadVaultBytes(QByteArray FileBytes);
 
 // Reads a vault file under a shared lock: the failures of ReadVaultBytes, or ENESystemErr when the file cannot be
-// read, ENEFileLockedErr when another process holds it.
+// read, ENEFileLockedErr when another process holds it, ENENotRegularFileErr for anything but a regular file.
 TFenkFileContent ReadVaultFile(const QString& FileName);
 
-// Deciphers the payload in place with the key of Password and leaves that key set in Crypt. Password is zeroed.
-// A password giving no key bytes clears the key of Crypt and raises ENEInvalidPasswordErr.
-void DecipherPayload(TFenkFileContent& Content, QString& Password, TNECrypt& Crypt);
+// Deciphers the payload in place with the key of Password and leaves that key set in Crypt; the caller keeps the
+// password in a secure text. A password giving no key bytes clears the key of Crypt and raises
+// ENEInvalidPasswordErr.
+void DecipherPayload(TFenkFileContent& Content, QStringView Password, TNECrypt& Crypt);

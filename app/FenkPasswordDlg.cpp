@@ -1,6 +1,5 @@
 #include "app/FenkPasswordDlg.h"
 
-#include "foundation/NCrypt.h"
 #include "foundation/NLog.h"
 #include "ui/actions/NControl.h"
 #include "ui/platform/NDesktop.h"
@@ -11,8 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-
-#include <utility>
 
 namespace {
 
@@ -41,16 +38,16 @@ QString FittedPath(const QLabel& Label, QString Text)
     return Text;
 }
 
-// Zeros the edit's text where the edit keeps it, then empties the edit, which also drops its undo history. The
-// edit takes over an empty text with room for its longest entry, so typing grows the text in place instead of
-// leaving shorter copies of it behind in freed memory.
+// Empties the edit, which also drops its undo history, and zeroes the text it held once nobody else holds it.
+// The edit gets that storage back, empty and with room for its longest entry, so typing grows the text in place
+// instead of leaving shorter copies of it behind in freed memory.
 void BurnEdit(QLineEdit& Edit)
 {
-    QString text = Edit.text(); // shares the edit's own storage
-    BurnString(text);
-    QString room;
-    room.reserve(Edit.maxLength());
-    Edit.setText(room);
+    TNESecureText text(Edit.text());
+    Edit.setText(QString());
+    text.Burn();
+    text.Reserve(Edit.maxLength());
+    Edit.setText(text.Take());
 }
 
 } // namespace
@@ -74,10 +71,7 @@ TPasswordDlg::TPasswordDlg(QObject* Owner) : TNEBaseFrame(Owner)
     AddOkCancelButtons([this] { AcceptEntries(); });
 }
 
-TPasswordDlg::~TPasswordDlg()
-{
-    BurnString(Password_);
-}
+TPasswordDlg::~TPasswordDlg() = default;
 
 QLabel* TPasswordDlg::AddLabel(const QString& Text, int Top)
 {
@@ -110,20 +104,19 @@ void TPasswordDlg::Execute()
         BurnEdit(*VerifyEdit_);
     };
     emptyEdits();
-    BurnString(Password_);
-    Password_.clear();
+    Password_.Burn();
     const auto emptyEditsAfterwards = qScopeGuard(emptyEdits);
     Form().SetActiveControl(PasswordEdit_);
     ShowModal();
     if (Accepted_) {
         const QString typed = PasswordEdit_->text();
-        Password_ = QString(typed.constData(), typed.size()); // a copy of its own; the edit's is burnt
+        Password_ = TNESecureText(QString(typed.constData(), typed.size())); // a copy of its own; the edit's is burnt
     }
 }
 
 QString TPasswordDlg::TakePassword()
 {
-    return std::exchange(Password_, QString());
+    return Password_.Take();
 }
 
 void TPasswordDlg::ApplyMode()

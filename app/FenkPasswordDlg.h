@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/NSecureBuffer.h"
 #include "ui/lists/NFrame.h"
 
 #include <QString>
@@ -30,7 +31,7 @@ public:
 
     bool Accepted() const { return Accepted_; }
     // The accepted password, empty otherwise.
-    const QString& Password() const { return Password_; }
+    const QString& Password() const { return Password_.Text(); }
     // Hands the password over without leaving a copy behind; the caller zeroes it when done.
     QString TakePassword();
 
@@ -57,7 +58,7 @@ private:
     QLabel* VerifyLabel_;
     QLineEdit* VerifyEdit_;
     bool Accepted_ = false;
-    QString Password_;
+    TNESecureText Password_;
 };
 
 // Runs the password dialog as the vault's commands do (caption, mode, file name) and hands back the typed

@@ -46,17 +46,22 @@ protected:
     // Last words of a container: observers (iterators) detach and never call back.
     void AnnounceDestruction() noexcept;
 
-    // Holds the lock for the length of a walk, also when the callback raises.
+    // Holds the lock for the length of a walk, also when the callback raises. A walk nested in another one on the
+    // same container hands the lock back to the outer walk when it ends.
     class TNEWalkLock
     {
     public:
-        explicit TNEWalkLock(TNEContainerBase& Container) : Container_(Container) { Container_.Locked_ = true; }
-        ~TNEWalkLock() { Container_.Locked_ = false; }
+        explicit TNEWalkLock(TNEContainerBase& Container) : Container_(Container), WasLocked_(Container.Locked_)
+        {
+            Container_.Locked_ = true;
+        }
+        ~TNEWalkLock() { Container_.Locked_ = WasLocked_; }
         TNEWalkLock(const TNEWalkLock&) = delete;
         TNEWalkLock& operator=(const TNEWalkLock&) = delete;
 
     private:
         TNEContainerBase& Container_;
+        bool WasLocked_;
     };
 
     std::int32_t Count_ = 0;

@@ -5,7 +5,6 @@
 #include <QtEndian>
 
 #include <cstring>
-#include <string.h>
 
 struct TNECrypt::TKeyTables
 {
@@ -235,27 +234,6 @@ std::uint32_t NextKeyWord(const std::uint8_t* Key, qsizetype KeyLength, qsizetyp
     return word;
 }
 
-void BurnMemory(void* Memory, std::size_t Length)
-{
-    if (Length > 0)
-        explicit_bzero(Memory, Length);
-}
-
-void BurnBytes(QByteArray& Bytes)
-{
-    auto& storage = Bytes.data_ptr();
-    if (storage.isMutable())
-        BurnMemory(storage.data() - storage.freeSpaceAtBegin(), std::size_t(storage.constAllocatedCapacity()));
-}
-
-void BurnString(QString& Text)
-{
-    auto& storage = Text.data_ptr();
-    if (storage.isMutable())
-        BurnMemory(storage.data() - storage.freeSpaceAtBegin(),
-                   std::size_t(storage.constAllocatedCapacity()) * sizeof(char16_t));
-}
-
 void StreamDecode(void* Data, qsizetype Length, std::uint8_t* State, qsizetype StateLength)
 {
     if (State == nullptr || StateLength <= 0)
@@ -268,13 +246,4 @@ void StreamDecode(void* Data, qsizetype Length, std::uint8_t* State, qsizetype S
             State[j] ^= State[j - 1];
         State[0] ^= input;
     }
-}
-
-TNESecureBytes& TNESecureBytes::operator=(TNESecureBytes&& Other) noexcept
-{
-    if (this != &Other) {
-        BurnBytes(Bytes_);
-        Bytes_ = std::move(Other.Bytes_);
-    }
-    return *this;
 }

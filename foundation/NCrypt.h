@@ -1,9 +1,9 @@
 #pragma once
 
 #include "foundation/NException.h"
+#include "foundation/NSecureBuffer.h" // IWYU pragma: export
 
-#include <QByteArray>
-#include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <memory>
@@ -60,33 +60,6 @@ private:
 // the first one least significant. Position moves on by four, wrapping at KeyLength.
 std::uint32_t NextKeyWord(const std::uint8_t* Key, qsizetype KeyLength, qsizetype& Position);
 
-// Overwrites memory with zeros in a way the compiler may not drop.
-void BurnMemory(void* Memory, std::size_t Length);
-
-// Zeros the whole storage of a byte array or string, including unused capacity, without detaching it: every copy
-// sharing the storage sees zeros. Arrays over foreign raw data are left alone.
-void BurnBytes(QByteArray& Bytes);
-void BurnString(QString& Text);
-
 // Decodes Data in place with the byte-stream rule of version-1 vault files, updating State; a state of no bytes
 // raises ENEInvalidCryptKeyErr.
 void StreamDecode(void* Data, qsizetype Length, std::uint8_t* State, qsizetype StateLength);
-
-// A byte array holding secrets (key bytes, a plain payload) that zeros its storage when it goes away.
-class TNESecureBytes
-{
-public:
-    TNESecureBytes() = default;
-    explicit TNESecureBytes(QByteArray Bytes) : Bytes_(std::move(Bytes)) {}
-    ~TNESecureBytes() { BurnBytes(Bytes_); }
-    TNESecureBytes(TNESecureBytes&& Other) noexcept : Bytes_(std::move(Other.Bytes_)) {}
-    TNESecureBytes& operator=(TNESecureBytes&& Other) noexcept;
-    TNESecureBytes(const TNESecureBytes&) = delete;
-    TNESecureBytes& operator=(const TNESecureBytes&) = delete;
-
-    QByteArray& Bytes() { return Bytes_; }
-    const QByteArray& Bytes() const { return Bytes_; }
-
-private:
-    QByteArray Bytes_;
-};

@@ -1,5 +1,8 @@
 #include "foundation/NFile.h"
 
+#include "foundation/NLog.h"
+
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -8,6 +11,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -35,6 +39,7 @@ class TFileDescriptor
 {
 public:
     explicit TFileDescriptor(int Descriptor) : Descriptor_(Descriptor) {}
+    TFileDescriptor(TFileDescriptor&& Other) noexcept : Descriptor_(std::exchange(Other.Descriptor_, -1)) {}
     ~TFileDescriptor()
     {
         if (Descriptor_ >= 0)
@@ -42,6 +47,7 @@ public:
     }
     TFileDescriptor(const TFileDescriptor&) = delete;
     TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(TFileDescriptor&&) = delete;
 
     int Get() const { return Descriptor_; }
     bool IsOpen() const { return Descriptor_ >= 0; }
@@ -65,6 +71,47 @@ int OpenWithRetry(const QByteArray& Path, int Flags)
         descriptor = ::open(Path.constData(), Flags | O_CLOEXEC);
     while (descriptor < 0 && errno == EINTR);
     return descriptor;
+}
+
+struct stat StatusOf(const TFileDescriptor& File)
+{
+    struct stat status;
+    CheckCall(::fstat(File.Get(), &status) == 0);
+    return status;
+}
+
+void RequireRegular(const struct stat& Status)
+{
+    if (!S_ISREG(Status.st_mode))
+        throw ENENotRegularFileErr();
+}
+
+std::int64_t Nanoseconds(const timespec& Time)
+{
+    return std::int64_t(Time.tv_sec) * 1000000000 + Time.tv_nsec;
+}
+
+// Opens a file for reading; when that fails the descriptor is closed and errno tells why. Non-blocking, so that a
+// FIFO put in the file's place since it was looked at cannot hold the open up; once open it is refused, as every
+// kind of file but a regular one.
+TFileDescriptor OpenRegular(const QByteArray& Path)
+{
+    TFileDescriptor file(OpenWithRetry(Path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    if (file.IsOpen())
+        RequireRegular(StatusOf(file));
+    return file;
+}
+
+// Refuses to replace a file the user may not write: one without any write permission, which is how its owner made
+// it read-only (even an administrator, who passes every permission check, must respect that), or one the system
+// does not let this user write.
+void RequireWritable(const QByteArray& Path, const struct stat& Status)
+{
+    if ((Status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        errno = EACCES;
+        throw ENESystemErr::FromErrno();
+    }
+    CheckCall(::faccessat(AT_FDCWD, Path.constData(), W_OK, AT_EACCESS) == 0);
 }
 
 // Takes a non-blocking flock; refused by another holder raises ENEFileLockedErr.
@@ -146,9 +193,19 @@ void SyncFolder(const QString& FolderPath)
 
 } // namespace
 
-QByteArray ReadLockedFile(const QString& FileName)
+void RequireRegularFile(const QString& FileName)
 {
-    const TFileDescriptor file(OpenWithRetry(QFile::encodeName(FileName), O_RDONLY));
+    // Looked at before anything opens it: opening a socket fails with a misleading message, and opening a device
+    // may have effects of its own.
+    struct stat status;
+    if (::stat(QFile::encodeName(FileName).constData(), &status) == 0)
+        RequireRegular(status);
+}
+
+QByteArray ReadLockedFile(const QString& FileName, TNEFileFingerprint* Fingerprint)
+{
+    RequireRegularFile(FileName);
+    const TFileDescriptor file = OpenRegular(QFile::encodeName(FileName));
     CheckCall(file.IsOpen());
     Lock(file, LOCK_SH);
     QByteArray content;
@@ -159,38 +216,65 @@ QByteArray ReadLockedFile(const QString& FileName)
             continue;
         CheckCall(count >= 0);
         if (count == 0)
-            return content;
+            break;
         content.append(chunk, count);
     }
+    if (Fingerprint)
+        *Fingerprint = {content.size(), Nanoseconds(StatusOf(file).st_mtim),
+                        QCryptographicHash::hash(content, QCryptographicHash::Blake2b_256)};
+    return content;
 }
 
-void SaveFileAtomically(const QString& FileName, std::initializer_list<QByteArrayView> Parts)
+TNEFileFingerprint FingerprintOfFile(const QString& FileName)
 {
+    TNEFileFingerprint fingerprint;
+    ReadLockedFile(FileName, &fingerprint);
+    return fingerprint;
+}
+
+TNEFileFingerprint SaveFileAtomically(const QString& FileName, std::initializer_list<QByteArrayView> Parts)
+{
+    RequireRegularFile(FileName);
     // Saving through a symbolic link replaces the file it points to, not the link.
     const QFileInfo target(FileName);
     const QString targetPath = target.exists() ? target.canonicalFilePath() : target.absoluteFilePath();
     const QByteArray encodedTarget = QFile::encodeName(targetPath);
 
-    TFileDescriptor existing(OpenWithRetry(encodedTarget, O_RDONLY));
+    const TFileDescriptor existing = OpenRegular(encodedTarget);
     CheckCall(existing.IsOpen() || errno == ENOENT);
     mode_t permissions = S_IRUSR | S_IWUSR;
     if (existing.IsOpen()) {
+        const struct stat status = StatusOf(existing);
+        RequireWritable(encodedTarget, status);
         FailIfInjected(TNESaveStep::LockTarget);
         Lock(existing, LOCK_EX);
-        struct stat status;
-        CheckCall(::fstat(existing.Get(), &status) == 0);
         permissions = status.st_mode & 07777;
     }
 
     TTemporaryFile temporary(targetPath);
     CheckCall(::fchmod(temporary.File().Get(), permissions) == 0);
     FailIfInjected(TNESaveStep::WriteContent);
-    for (QByteArrayView part : Parts)
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
+    std::int64_t size = 0;
+    for (QByteArrayView part : Parts) {
         WriteAll(temporary.File(), part);
+        hash.addData(part);
+        size += part.size();
+    }
     FailIfInjected(TNESaveStep::SyncTemporary);
-    CheckCall(::fsync(temporary.File().Get()) == 0 && temporary.File().Close());
+    CheckCall(::fsync(temporary.File().Get()) == 0);
+    const TNEFileFingerprint written{size, Nanoseconds(StatusOf(temporary.File()).st_mtim), hash.result()};
+    CheckCall(temporary.File().Close());
     temporary.RenameOver(encodedTarget);
-    SyncFolder(QFileInfo(targetPath).absolutePath());
+    // The complete new file is in place: the save has happened, and reporting it as failed would tell the user
+    // otherwise. Without the folder sync it might only not survive a crash of the whole system.
+    try {
+        SyncFolder(QFileInfo(targetPath).absolutePath());
+    } catch (const ENESystemErr& error) {
+        WriteLog(mkError,
+                 QStringLiteral("Saved %1, but syncing its folder failed: %2").arg(targetPath, error.Message()));
+    }
+    return written;
 }
 
 void InjectSaveFailure(std::optional<TNESaveStep> Step)

@@ -2,24 +2,49 @@
 
 #include "foundation/NException.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 
 // Another process holds a lock on the file (a reader while we save, a writer while we read).
 NE_DECLARE_ERROR(ENEFileLockedErr, ENESystemErr, "The file is locked by another process");
+// The name leads (also through links) to a folder, a device, a FIFO or a socket: only regular files are read and
+// written, since reading a FIFO or a device may block or never end, and replacing one would destroy it.
+NE_DECLARE_ERROR(ENENotRegularFileErr, ENESystemErr, "Not a regular file");
 
-// Reads a whole file while holding a shared lock on it, so no cooperating writer replaces it halfway. A refused
-// lock raises ENEFileLockedErr; other failures raise ENESystemErr with the system's text.
-QByteArray ReadLockedFile(const QString& FileName);
+// What a file held when it was read or written, to tell later whether another program has changed it since: its
+// size, its modification time and a hash of its bytes.
+struct TNEFileFingerprint
+{
+    std::int64_t Size = -1;
+    std::int64_t ModifiedNanoseconds = 0;
+    QByteArray Hash;
+
+    friend bool operator==(const TNEFileFingerprint&, const TNEFileFingerprint&) = default;
+};
+
+// Raises ENENotRegularFileErr when FileName exists and is no regular file; nothing for a missing file.
+void RequireRegularFile(const QString& FileName);
+
+// Reads a whole regular file while holding a shared lock on it, so no cooperating writer replaces it halfway, and
+// gives its fingerprint when asked. Anything but a regular file raises ENENotRegularFileErr before a byte is read;
+// a refused lock raises ENEFileLockedErr; other failures raise ENESystemErr with the system's text.
+QByteArray ReadLockedFile(const QString& FileName, TNEFileFingerprint* Fingerprint = nullptr);
+// The fingerprint of the file as it is now, read the way ReadLockedFile reads it.
+TNEFileFingerprint FingerprintOfFile(const QString& FileName);
 
 // Replaces FileName with the concatenated Parts so that the previous content survives any failure: the existing
 // file is locked exclusively, the content goes to a temporary file in the same folder, is flushed to disk and
-// renamed over the target, and the folder is synced. A new file gets permissions 0600; a replaced file keeps its
-// permissions. A refused lock raises ENEFileLockedErr and writes nothing; other failures raise ENESystemErr.
-void SaveFileAtomically(const QString& FileName, std::initializer_list<QByteArrayView> Parts);
+// renamed over the target, and the folder is synced. Returns the fingerprint of the file written.
+// A new file gets permissions 0600; a replaced file keeps its permissions. Nothing is written when the target is
+// no regular file (ENENotRegularFileErr), is read-only or not writable by the user (ENESystemErr "Permission
+// denied") or is locked by another process (ENEFileLockedErr); other failures raise ENESystemErr. Once the file is
+// replaced the save has happened: a failing folder sync after that is only logged.
+TNEFileFingerprint SaveFileAtomically(const QString& FileName, std::initializer_list<QByteArrayView> Parts);
 
 // The steps of SaveFileAtomically, in order.
 enum class TNESaveStep

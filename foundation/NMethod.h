@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cstring>
-#include <new>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -10,82 +9,79 @@ template <typename Signature> class TNEMethod;
 // A "method": an object bound to one of its member functions (or a plain function without an object). Copyable
 // and comparable: two methods are the same when they name the same function of the same instance, which is what
 // observers, action handlers and events rely on to find and remove a registration.
+//
+// The identity of a method is its instance and its function. The function is held as a pointer of its own type by
+// a small immutable object that the copies of a method share; two functions are the same when they are of the same
+// kind and their pointers compare equal, so nothing depends on how a compiler lays member pointers out.
 template <typename Result, typename... Args> class TNEMethod<Result(Args...)>
 {
 public:
     TNEMethod() = default;
 
     template <typename Class>
-    TNEMethod(Class* Instance, Result (Class::*Member)(Args...)) : Instance_(Instance), Invoke_(&InvokeMember<Class>)
-    {
-        StoreCode(Member);
-    }
+    TNEMethod(Class* Instance, Result (Class::*Member)(Args...))
+        : Instance_(Instance), Function_(std::make_shared<TMember<Class, Result (Class::*)(Args...)>>(Member))
+    {}
 
     template <typename Class>
     TNEMethod(const Class* Instance, Result (Class::*Member)(Args...) const)
-        : Instance_(const_cast<Class*>(Instance)), Invoke_(&InvokeConstMember<Class>)
-    {
-        StoreCode(Member);
-    }
+        : Instance_(const_cast<Class*>(Instance)),
+          Function_(std::make_shared<TMember<const Class, Result (Class::*)(Args...) const>>(Member))
+    {}
 
-    explicit TNEMethod(Result (*Function)(Args...)) : Invoke_(&InvokeFunction) { StoreCode(Function); }
+    explicit TNEMethod(Result (*Function)(Args...)) : Function_(std::make_shared<TPlainFunction>(Function)) {}
 
-    Result operator()(Args... Arguments) const { return Invoke_(Instance_, Code_, std::forward<Args>(Arguments)...); }
+    Result operator()(Args... Arguments) const { return Function_->Call(Instance_, std::forward<Args>(Arguments)...); }
 
-    explicit operator bool() const { return Invoke_ != nullptr; }
+    explicit operator bool() const { return Function_ != nullptr; }
     const void* Instance() const { return Instance_; }
 
     friend bool operator==(const TNEMethod& Left, const TNEMethod& Right)
     {
-        return Left.Instance_ == Right.Instance_ && Left.Invoke_ == Right.Invoke_ &&
-               std::memcmp(Left.Code_, Right.Code_, sizeof(Code_)) == 0;
+        if (Left.Instance_ != Right.Instance_)
+            return false;
+        if (Left.Function_ == Right.Function_)
+            return true;
+        return Left.Function_ && Right.Function_ && Left.Function_->IsSame(*Right.Function_);
     }
 
 private:
-    // Large enough for a member function pointer of the common ABIs (two machine words).
-    using CodeStorage = unsigned char[2 * sizeof(void*)];
-    using Invoker = Result (*)(void*, const CodeStorage&, Args...);
-
-    template <typename Code> void StoreCode(Code code)
+    class TFunction
     {
-        static_assert(sizeof(Code) <= sizeof(CodeStorage) && alignof(Code) <= alignof(void*) &&
-                      std::is_trivially_copyable_v<Code>);
-        new (Code_) Code(code);
-    }
+    public:
+        virtual ~TFunction() = default;
+        virtual Result Call(void* Instance, Args... Arguments) const = 0;
+        // The same kind of function (a member of the same class, or a plain function) and an equal pointer.
+        virtual bool IsSame(const TFunction& Other) const = 0;
+    };
 
-    template <typename Code> static Code LoadCode(const CodeStorage& storage)
+    // Pointer is a member function pointer of Class, or a plain function pointer when Class is void.
+    template <typename Class, typename Pointer> class TMember final : public TFunction
     {
-        return *std::launder(reinterpret_cast<const Code*>(storage));
-    }
+    public:
+        explicit TMember(Pointer Function) : Function_(Function) {}
 
-    // GCC cannot see that a stored member pointer is not virtual and warns that the vtable read it would need
-    // lies outside a small object; the call itself is sound.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-    template <typename Class> static Result InvokeMember(void* instance, const CodeStorage& storage, Args... arguments)
-    {
-        const auto member = LoadCode<Result (Class::*)(Args...)>(storage);
-        return (static_cast<Class*>(instance)->*member)(std::forward<Args>(arguments)...);
-    }
+        Result Call(void* Instance, Args... Arguments) const override
+        {
+            if constexpr (std::is_void_v<Class>)
+                return Function_(std::forward<Args>(Arguments)...);
+            else
+                return (static_cast<Class*>(Instance)->*Function_)(std::forward<Args>(Arguments)...);
+        }
 
-    template <typename Class>
-    static Result InvokeConstMember(void* instance, const CodeStorage& storage, Args... arguments)
-    {
-        const auto member = LoadCode<Result (Class::*)(Args...) const>(storage);
-        return (static_cast<const Class*>(instance)->*member)(std::forward<Args>(arguments)...);
-    }
+        bool IsSame(const TFunction& Other) const override
+        {
+            const auto* other = dynamic_cast<const TMember*>(&Other);
+            return other && other->Function_ == Function_;
+        }
 
-#pragma GCC diagnostic pop
-
-    static Result InvokeFunction(void*, const CodeStorage& storage, Args... arguments)
-    {
-        return LoadCode<Result (*)(Args...)>(storage)(std::forward<Args>(arguments)...);
-    }
+    private:
+        Pointer Function_;
+    };
+    using TPlainFunction = TMember<void, Result (*)(Args...)>;
 
     void* Instance_ = nullptr;
-    Invoker Invoke_ = nullptr;
-    alignas(void*) CodeStorage Code_ = {};
+    std::shared_ptr<const TFunction> Function_;
 };
 
 // True when both methods name the same function bound to the same instance.

@@ -43,51 +43,24 @@ const TEntity* EntityAt(QStringView Text)
     return nullptr;
 }
 
-// Zeroes bytes the caller is done with, unless they are shared with someone else who still needs them.
-void EraseBytes(QByteArray& Bytes)
+// Reads the rest of a device into secure bytes, straight into their storage.
+TNESecureBytes ReadRemainder(QIODevice& Source)
 {
-    if (Bytes.isDetached())
-        explicit_bzero(Bytes.data(), size_t(Bytes.size()));
-}
-
-// Gives Bytes room for Capacity bytes; when that moves them, the old allocation is zeroed first, so that secret
-// bytes leave no copy behind in freed memory.
-void ReserveErasingOld(QByteArray& Bytes, qsizetype Capacity)
-{
-    if (Capacity <= Bytes.capacity())
-        return;
-    QByteArray larger;
-    larger.reserve(Capacity);
-    larger.append(Bytes.constData(), Bytes.size());
-    EraseBytes(Bytes);
-    Bytes.swap(larger);
-}
-
-// Room left after a document written into a QBuffer for the few bytes a caller appends behind it (the payload's
-// tail filler), so that appending them does not move the secret bytes again.
-constexpr qsizetype TrailingRoom = 64;
-
-// Reads the rest of a device into a buffer that never leaves an unzeroed copy behind when it grows.
-QByteArray ReadRemainder(QIODevice& Source)
-{
-    QByteArray bytes;
-    bytes.resize(std::max<qsizetype>(Source.bytesAvailable(), 4096));
+    TNESecureBytes bytes;
+    bytes.Reserve(std::max<qsizetype>(Source.bytesAvailable(), 4096));
     qsizetype filled = 0;
     for (;;) {
-        if (filled == bytes.size()) {
-            ReserveErasingOld(bytes, 2 * bytes.size());
-            bytes.resize(bytes.capacity());
-        }
-        const qint64 count = Source.read(bytes.data() + filled, bytes.size() - filled);
-        if (count < 0) {
-            EraseBytes(bytes);
+        if (filled == bytes.Bytes().capacity())
+            bytes.Reserve(filled + 1);
+        bytes.Bytes().resize(bytes.Bytes().capacity());
+        const qint64 count = Source.read(bytes.Bytes().data() + filled, bytes.Bytes().size() - filled);
+        if (count < 0)
             throw ENESystemErr(Source.errorString());
-        }
         if (count == 0)
             break;
         filled += count;
     }
-    bytes.resize(filled);
+    bytes.Bytes().resize(filled);
     return bytes;
 }
 
@@ -201,19 +174,14 @@ QString XmlGetAttribute(QStringView Name, QStringView AttributeText)
     }
 }
 
-TNEXmlWriter::~TNEXmlWriter()
-{
-    EraseBytes(Stream_);
-}
-
 void TNEXmlWriter::WriteLine(QStringView Text)
 {
-    const qsizetype start = Stream_.size();
+    QByteArray& stream = Stream_.Bytes();
+    const qsizetype start = stream.size();
     const qsizetype needed = start + Text.size() + 2;
-    if (needed > Stream_.capacity())
-        ReserveErasingOld(Stream_, std::max(needed, 2 * Stream_.capacity()));
-    Stream_.resize(needed);
-    char* line = Stream_.data() + start;
+    Stream_.Reserve(needed);
+    stream.resize(needed);
+    char* line = stream.data() + start;
     StoreLowBytes(Text, line);
     line[Text.size()] = '\r';
     line[Text.size() + 1] = '\n';
@@ -221,9 +189,7 @@ void TNEXmlWriter::WriteLine(QStringView Text)
 
 void TNEXmlWriter::SaveToStream(QIODevice& Destination) const
 {
-    if (auto* buffer = qobject_cast<QBuffer*>(&Destination))
-        ReserveErasingOld(buffer->buffer(), buffer->pos() + Stream_.size() + TrailingRoom);
-    if (Destination.write(Stream_) != Stream_.size())
+    if (Destination.write(Stream_.Bytes()) != Stream_.Bytes().size())
         throw ENESystemErr(Destination.errorString());
 }
 
@@ -275,8 +241,7 @@ void TNEXmlParser::Discard()
     ClosingTags_.reset();
     // Zeroed when this parser holds the last reference, whether the bytes were read or shared with a QBuffer
     // whose owner has since let go of them.
-    EraseBytes(Buffer_);
-    Buffer_ = QByteArray();
+    Buffer_.Burn();
     Begin_ = End_ = Position_ = nullptr;
     TagEndSearchedFrom_ = TagEndFound_ = nullptr;
     Name_ = {};
@@ -288,15 +253,16 @@ void TNEXmlParser::LoadFromStream(QIODevice& Source)
     Discard();
     qsizetype start = 0;
     if (auto* shared = qobject_cast<QBuffer*>(&Source)) {
-        Buffer_ = shared->buffer();
-        start = std::clamp<qsizetype>(shared->pos(), 0, Buffer_.size());
+        Buffer_ = TNESecureBytes(shared->buffer());
+        start = std::clamp<qsizetype>(shared->pos(), 0, Buffer_.Bytes().size());
         if (shared->isOpen())
-            shared->seek(Buffer_.size());
+            shared->seek(Buffer_.Bytes().size());
     } else {
         Buffer_ = ReadRemainder(Source);
     }
-    Begin_ = Buffer_.constData() + start;
-    End_ = Buffer_.constData() + Buffer_.size();
+    const QByteArray& bytes = Buffer_.Bytes();
+    Begin_ = bytes.constData() + start;
+    End_ = bytes.constData() + bytes.size();
     Reset();
 }
 

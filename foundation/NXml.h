@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/NMethod.h"
+#include "foundation/NSecureBuffer.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -36,12 +37,12 @@ QString XmlUnescape(QStringView Text);
 QString XmlGetAttribute(QStringView Name, QStringView AttributeText);
 
 // Collects a document line by line in memory and hands it over in one piece. The bytes may hold secrets: they
-// never move in memory without the old copy being zeroed, and they are zeroed when the writer goes.
+// never move in memory without the old copy being zeroed, and they are zeroed when the writer goes. A destination
+// that keeps secrets too grows the same way (TNESecureBytesDevice).
 class TNEXmlWriter
 {
 public:
     TNEXmlWriter() = default;
-    ~TNEXmlWriter();
     TNEXmlWriter(const TNEXmlWriter&) = delete;
     TNEXmlWriter& operator=(const TNEXmlWriter&) = delete;
 
@@ -51,7 +52,7 @@ public:
     void SaveToStream(QIODevice& Destination) const;
 
 private:
-    QByteArray Stream_;
+    TNESecureBytes Stream_;
 };
 
 // What a piece of text handed out by the parser is, for its OnRead event.
@@ -109,7 +110,7 @@ private:
     QString Handed(TNEXmlTextKind Kind, QString Text) const;
     const char* TagEnd(const char* From);
 
-    QByteArray Buffer_;
+    TNESecureBytes Buffer_;
     const char* Begin_ = nullptr;
     const char* End_ = nullptr;
     // Null at the end of the document.

@@ -1,6 +1,6 @@
 #include "store/NRow.h"
 
-#include "foundation/NCrypt.h"
+#include "foundation/NSecureBuffer.h"
 #include "store/NLocaleText.h"
 #include "store/NRowsetBase.h"
 #include "store/NStore.h"
@@ -15,12 +15,9 @@ namespace {
 // shared with a copy somebody else keeps is left to that copy.
 void BurnOwnTexts(TNEValuePair& Pair)
 {
-    QString edit = std::move(Pair.Edit.Text);
-    if (edit.isDetached())
-        BurnString(edit);
-    edit = QString();
-    if (Pair.Current.Text.isDetached())
-        BurnString(Pair.Current.Text);
+    // The edit buffer usually shares the current text, so it lets go first and leaves the text to the current value.
+    TNESecureText(std::move(Pair.Edit.Text)).Burn();
+    TNESecureText(std::move(Pair.Current.Text)).Burn();
 }
 
 std::int32_t KeyOfRow(TNERow* Row)
@@ -205,10 +202,8 @@ QString TNERow::GetText(int Column) const
         }
         return text;
     }
-    if (Rowset_.Columns(Column).Kind() == ckString) {
-        QString text = Values_[std::size_t(Column)].Current.Text;
-        return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    }
+    if (Rowset_.Columns(Column).Kind() == ckString)
+        return ToSingleLine(Values_[std::size_t(Column)].Current.Text);
     const TNERow* target = TVisit::IsUnderWay(this) ? nullptr : GetReference(Column);
     if (!target)
         return QStringLiteral("()");

@@ -4,6 +4,7 @@
 #include "store/NStore.h"
 #include "store/NStoreErrors.h"
 
+#include <algorithm>
 #include <vector>
 
 TNERowset::TNERowset(TNEStore& Owner, TNERowsetKind Kind, bool OwnsRows)
@@ -46,25 +47,25 @@ void TNERowset::SetDefaults(QStringView Values)
 {
     if (Mode_ == rmStatic)
         throw ENEIllegalWriteErr();
-    std::vector<std::optional<TNEFieldValue>> defaults(Columns_.size());
-    bool hasAny = false;
+    // Only the columns that get an item change; the ones after the last item keep their defaults.
+    std::vector<std::optional<TNEFieldValue>> defaults = Defaults_;
+    defaults.resize(Columns_.size());
     qsizetype position = 0;
     for (std::size_t index = 0; index < Columns_.size() && position < Values.size(); ++index) {
         const TNEColumn& column = *Columns_[index];
         const QString item = NextItem(position, Values);
+        defaults[index].reset();
         if (item.isEmpty())
             continue;
         if (column.Kind() == ckReference) {
             const std::int32_t id = ParseInteger(item, -1);
-            if (id < 0 || !Store_.FindRow(column.Size(), id))
-                continue;
-            defaults[index] = TNEFieldValue{{}, id};
+            if (id >= 0 && Store_.FindRow(column.Size(), id))
+                defaults[index] = TNEFieldValue{{}, id};
         } else {
             defaults[index] = TNEFieldValue{column.FitText(item), -1};
         }
-        hasAny = true;
     }
-    if (!hasAny)
+    if (std::ranges::none_of(defaults, [](const auto& Default) { return Default.has_value(); }))
         defaults.clear();
     Defaults_ = std::move(defaults);
 }
@@ -130,16 +131,18 @@ std::int32_t TNERowset::InsertRow(QStringView Values, std::int32_t ID)
     row->ID_ = id;
     TNERow& inserted = *row;
     try {
-        AnnounceRowEvent(TNERowsetEvent::RowInserted, inserted);
+        NotifyRowEvent(TNERowsetEvent::RowInserted, inserted);
+        // An observer may have given the ID to a row of its own meanwhile: then the container refuses this one.
+        Rows_.Add(&inserted);
     } catch (...) {
-        // Observers called before the refusing one hold the row: they hear of its deletion.
-        Rows_.Add(row.release());
-        inserted.Touch();
-        DeleteRow(id);
+        // Observers called before the refusing one hold the row: they hear that it goes. It never was in the
+        // rowset, so no change is counted; leaving this scope frees it and releases the rows it references.
+        NotifyRowEvent(TNERowsetEvent::RowDeleting, inserted);
         throw;
     }
-    Rows_.Add(row.release());
+    row.release();
     inserted.Touch();
+    CountChange();
     NextID_ = std::max(NextID_, id + 1);
     return id;
 }
@@ -190,15 +193,23 @@ void TNERowset::ValidateChange(TNERowsetEvent, TNERow&) {}
 
 void TNERowset::AnnounceRowEvent(TNERowsetEvent Event, TNERow& Row)
 {
+    NotifyRowEvent(Event, Row);
+    CountChange();
+}
+
+void TNERowset::NotifyRowEvent(TNERowsetEvent Event, TNERow& Row)
+{
     if (Silent_)
         return;
-    {
-        TEventScope scope(*this, Event, &Row);
-        ValidateChange(Event, Row);
-        ObservationPoint_.Notify();
-    }
+    TEventScope scope(*this, Event, &Row);
+    ValidateChange(Event, Row);
+    ObservationPoint_.Notify();
+}
+
+void TNERowset::CountChange()
+{
     // A view announces changes of rows its source announced already.
-    if (Kind_ != rkView)
+    if (!Silent_ && Kind_ != rkView)
         Store_.CountChange();
 }
 

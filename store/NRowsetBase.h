@@ -62,7 +62,6 @@ public:
     // Store-wide ID; -1 until the store registers the rowset.
     std::int32_t ID() const { return ID_; }
     TNERowsetMode Mode() const { return Mode_; }
-    void SetMode(TNERowsetMode Mode) { Mode_ = Mode; }
     TNERowsetKind Kind() const { return Kind_; }
     TNEStore& Store() const { return Store_; }
     // The latest change of any of its rows.
@@ -105,14 +104,19 @@ protected:
     // Called before the observers hear of a change; raising refuses the change.
     virtual void ValidateChange(TNERowsetEvent Event, TNERow& Row);
 
-    // Sets LastEvent and EventRow, notifies, resets them, and counts the change in the store. Nothing happens while
-    // the rowset is silent.
+    // Sets LastEvent and EventRow, lets the rowset refuse the change, notifies, resets them, and counts the change
+    // in the store. Nothing happens while the rowset is silent.
     void AnnounceRowEvent(TNERowsetEvent Event, TNERow& Row);
 
 private:
     friend class TNEStore;
+    friend class TNEStoreStreamer;
     friend class TNERow;
     friend class TNERow_Link;
+
+    // Only the store gives a rowset its mode: when it creates the rowset, and when a rowset read from a document
+    // becomes static after its rows are in.
+    void SetMode(TNERowsetMode Mode) { Mode_ = Mode; }
 
     // Holds the rowset silent for a scope.
     class TSilence
@@ -153,6 +157,9 @@ private:
         TNERow* OuterRow_;
     };
 
+    // AnnounceRowEvent without counting the change, for a change that may yet be refused.
+    void NotifyRowEvent(TNERowsetEvent Event, TNERow& Row);
+    void CountChange();
     const TNEFieldValue* DefaultOf(int Column) const;
     std::int32_t ChooseID(std::int32_t Requested) const;
     void RowModified(const TNETimeStamp& Stamp);

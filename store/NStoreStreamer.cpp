@@ -1,8 +1,8 @@
 #include "store/NStoreStreamer.h"
 
-#include "foundation/NCrypt.h"
 #include "foundation/NException.h"
 #include "foundation/NInteger.h"
+#include "foundation/NSecureBuffer.h"
 #include "foundation/NStruct.h"
 #include "foundation/NXml.h"
 #include "store/NLinkRowset.h"
@@ -78,18 +78,6 @@ std::int32_t ClampToInt32(std::int64_t Value)
     return std::int32_t(std::clamp<std::int64_t>(Value, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-// A text that may hold secrets, zeroed when it goes. It must not share its storage with anyone who still needs it.
-struct TBurnedText
-{
-    TBurnedText() = default;
-    explicit TBurnedText(QString Initial) : Text(std::move(Initial)) {}
-    ~TBurnedText() { BurnString(Text); }
-    TBurnedText(const TBurnedText&) = delete;
-    TBurnedText& operator=(const TBurnedText&) = delete;
-
-    QString Text;
-};
-
 bool IsRanked(const TNERowset& Rowset)
 {
     return Rowset.EffectiveOrder() == loRanked;
@@ -158,17 +146,17 @@ qsizetype ValuesCapacity(const TNERow& Row)
 
 // Appends the row's values as a field list: a REF cell as the row ID in decimal (empty for null), a STR cell as its
 // text. The encoded texts are zeroed once appended.
-void AppendRowValues(QString& Line, const TNERow& Row)
+void AppendRowValues(TNESecureText& Line, const TNERow& Row)
 {
     const TNERowset& rowset = Row.Rowset();
     for (int column = 0; column < rowset.ColumnCount(); ++column) {
-        TBurnedText encoded;
+        TNESecureText encoded;
         if (rowset.Columns(column).Kind() == ckString)
-            encoded.Text = EncodeItem(Row.GetString(column));
+            encoded = TNESecureText(EncodeItem(Row.GetString(column)));
         else if (Row.GetReferenceID(column) >= 0)
-            encoded.Text = QString::number(Row.GetReferenceID(column));
-        Line.append(encoded.Text);
-        Line.append(u';');
+            encoded = TNESecureText(QString::number(Row.GetReferenceID(column)));
+        Line.Append(encoded.Text());
+        Line.Append(u";");
     }
 }
 
@@ -178,17 +166,17 @@ void WriteRow(TNEXmlWriter& Writer, const TNERow& Row)
 {
     const QString start = XmlIndent(ContentLevel) % u'<' % RowElement % XmlAttribute(IdAttribute, RowIdItems(Row));
     const QString end = XmlCloseTag(RowElement);
-    TBurnedText line;
-    line.Text.reserve(start.size() + 1 + ValuesCapacity(Row) + end.size());
-    line.Text.append(start);
+    TNESecureText line;
+    line.Reserve(start.size() + 1 + ValuesCapacity(Row) + end.size());
+    line.Append(start);
     if (Row.Rowset().ColumnCount() == 0) {
-        line.Text.append(u"/>");
+        line.Append(u"/>");
     } else {
-        line.Text.append(u'>');
-        AppendRowValues(line.Text, Row);
-        line.Text.append(end);
+        line.Append(u">");
+        AppendRowValues(line, Row);
+        line.Append(end);
     }
-    Writer.WriteLine(line.Text);
+    Writer.WriteLine(line.Text());
 }
 
 bool IsWritten(const TNERowset& Rowset)
@@ -218,20 +206,21 @@ void UpgradeVersion1Text(TNEXmlTextKind Kind, QString& Text)
     if (escapes == 0)
         return;
     // The text may hold a password: the widened one is sized once and the old one zeroed.
+    const TNESecureText old(std::move(Text));
     QString widened;
-    widened.reserve(Text.size() + 2 * escapes);
+    widened.reserve(old.Text().size() + 2 * escapes);
     isQuoted = false;
-    for (qsizetype index = 0; index < Text.size(); ++index) {
-        widened.append(Text[index]);
+    for (qsizetype index = 0; index < old.Text().size(); ++index) {
+        const QChar character = old.Text()[index];
+        widened.append(character);
         if (index >= scanned)
             continue;
-        if (Text[index] == u'"')
+        if (character == u'"')
             isQuoted = !isQuoted;
-        else if (Text[index] == u'=' && (isQuoted || !isAttribute))
+        else if (character == u'=' && (isQuoted || !isAttribute))
             widened.append(u"00");
     }
-    BurnString(Text);
-    Text.swap(widened);
+    Text = std::move(widened);
 }
 
 // Creates the rowset a start tag describes, active so that its rows can go in; null for a type that is neither
@@ -344,8 +333,8 @@ void TNEStoreStreamer::ReadStore(TNEStore& Store, QIODevice& Stream)
             rowset->SetDefaults(parser.ElementText());
         const TNERowsetMode mode = MeaningOf(ModeKeywords, ItemAt(0, XmlGetAttribute(ModeAttribute, attributes)));
         while (!parser.Eof() && parser.ElementName() == RowElement) {
-            const TBurnedText values(parser.ElementText());
-            LoadRow(*rowset, XmlGetAttribute(IdAttribute, parser.AttributeText()), values.Text);
+            const TNESecureText values(parser.ElementText());
+            LoadRow(*rowset, XmlGetAttribute(IdAttribute, parser.AttributeText()), values.Text());
             parser.NextElement();
             if (IsAborted(parser.Eof() ? parser.Size() : parser.Offset(), parser.Size())) {
                 rowset->SetMode(mode);

@@ -12,6 +12,7 @@
 #include "foundation/NStruct.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -20,7 +21,9 @@ namespace {
 // A command that cannot do what it was asked; the message says why.
 NE_DECLARE_ERROR(ECliCommandErr, ENEException, "The command failed");
 
-// Prints the messages of the vault core on standard error; the tool never has a question worth a yes.
+// Prints the messages of the vault core on standard error. The tool never has a question worth a yes: it loads and
+// saves within one command, so a question (such as whether to overwrite a file another program changed meanwhile)
+// is printed as the reason the command refuses.
 class TCliPresenter : public TNEPromptPresenter
 {
 public:
@@ -30,7 +33,11 @@ public:
     TCliPresenter& operator=(const TCliPresenter&) = delete;
 
     void ShowMessage(TNEMessageKind, const QString& Text) override { PrintError(Text + QLatin1Char('\n')); }
-    bool AskYesNo(const QString&, bool) override { return false; }
+    bool AskYesNo(const QString& Text, bool) override
+    {
+        PrintError(Text + QLatin1Char('\n'));
+        return false;
+    }
     void ShowTitledMessage(const QString& Title, const QString& Text) override
     {
         PrintError(Title + QStringLiteral(": ") + Text + QLatin1Char('\n'));
@@ -127,7 +134,7 @@ private:
     void Add()
     {
         Open();
-        TCliSecret password = AskLoginPassword(*Passwords_);
+        TNESecureText password = AskLoginPassword(*Passwords_);
         const TCliLogin login{-1, *Arguments_.Value(QStringLiteral("site")), *Arguments_.Value(QStringLiteral("login")),
                               password.Text(), Arguments_.Value(QStringLiteral("note")).value_or(QString())};
         QStringList notices;
@@ -148,7 +155,7 @@ private:
             throw ECliUsageErr(QStringLiteral("Nothing to change: give --site, --login, --note or --password"));
         Open();
         Logins().Get(id);
-        TCliSecret password;
+        TNESecureText password;
         if (changesPassword) {
             password = AskLoginPassword(*Passwords_);
             change.Password = password.Text();
@@ -219,7 +226,7 @@ private:
 
     void Open()
     {
-        if (!FileExists(FileName_))
+        if (!QFileInfo::exists(FileName_))
             throw ECliCommandErr(QStringLiteral("File not found: %1").arg(FileName_));
         RequireLoaded(Document_.LoadFromFile(FileName_, false));
     }
@@ -238,18 +245,19 @@ private:
         }
     }
 
-    // Saves the document over its file; the previous file stays whole when this fails.
+    // Saves the document over its file; the previous file stays whole when this fails or is refused.
     void Save()
     {
-        bool isSaved = false;
+        TFenkSaveResult result = TFenkSaveResult::Failed;
         try {
-            isSaved = Document_.SaveFile();
+            result = Document_.SaveFile();
         } catch (const ENEFileLockedErr& error) {
             throw ECliCommandErr(QStringLiteral("File lock error: ") + error.Message());
         } catch (const ENESystemErr& error) {
             throw ECliCommandErr(QStringLiteral("File save error: ") + error.Message());
         }
-        if (!isSaved)
+        // Otherwise the core has said why.
+        if (result != TFenkSaveResult::Saved)
             throw ENEAbort();
     }
 
@@ -259,7 +267,7 @@ private:
     const QString FileName_;
     std::unique_ptr<TCliPasswordSource> Passwords_;
     // A master password read before the document asks for it.
-    TCliSecret AskedAhead_;
+    TNESecureText AskedAhead_;
     TFenkDocument Document_;
 };
 

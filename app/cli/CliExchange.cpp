@@ -14,12 +14,10 @@ const QStringList CsvHeader = {QStringLiteral("site"), QStringLiteral("login"), 
 
 TNESecureBytes ExportCsv(const std::vector<TCliLogin>& Logins)
 {
-    QString text = CsvRecord(CsvHeader);
+    TNESecureText text(CsvRecord(CsvHeader));
     for (const TCliLogin& login : Logins)
-        text += CsvRecord({login.Site, login.Login, login.Password, login.Note});
-    TNESecureBytes bytes(text.toUtf8());
-    BurnString(text);
-    return bytes;
+        text.Append(TNESecureText(CsvRecord({login.Site, login.Login, login.Password, login.Note})).Text());
+    return TNESecureBytes(text.Text().toUtf8());
 }
 
 TNESecureBytes ExportJson(const std::vector<TCliLogin>& Logins)
@@ -36,15 +34,7 @@ TNESecureBytes ExportJson(const std::vector<TCliLogin>& Logins)
 
 std::vector<TCliLogin> ImportCsv(QByteArrayView Bytes)
 {
-    QString text = QString::fromUtf8(Bytes);
-    std::vector<TCliCsvRecord> records;
-    try {
-        records = ParseCsv(text);
-    } catch (...) {
-        BurnString(text);
-        throw;
-    }
-    BurnString(text);
+    const std::vector<TCliCsvRecord> records = ParseCsv(TNESecureText(QString::fromUtf8(Bytes)).Text());
     if (records.empty() || records.front().Fields != CsvHeader)
         throw ECliCsvErr(QStringLiteral("Line 1: the header line \"%1\" is missing").arg(CsvHeader.join(u',')));
     std::vector<TCliLogin> logins;

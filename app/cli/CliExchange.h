@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/cli/CliLogins.h"
-#include "foundation/NCrypt.h"
+#include "foundation/NSecureBuffer.h"
 
 #include <QByteArrayView>
 

@@ -1,6 +1,6 @@
 #include "app/cli/CliLogins.h"
 
-#include "foundation/NCrypt.h"
+#include "foundation/NSecureBuffer.h"
 #include "foundation/NStruct.h"
 #include "store/NRowset.h"
 #include "store/NStoreErrors.h"
@@ -20,25 +20,10 @@ int RequireColumn(const TNERowset& Rowset, QStringView Name)
     return index;
 }
 
-// The text the window searches: CR LF pairs read as one space, as in the list's cells.
+// The text the window searches: each line break reads as one space, as in the list's cells.
 QString SearchableText(QStringView Text)
 {
-    return Text.toString().replace(QLatin1String("\r\n"), QLatin1String(" ")).toUpper();
-}
-
-// A value on one line of the list: line ends read as spaces.
-QString OneLine(QStringView Text)
-{
-    QString line = Text.toString().replace(QLatin1String("\r\n"), QLatin1String(" "));
-    return line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
-
-QStringList NoteLines(QStringView Note)
-{
-    return Note.toString()
-        .replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'))
-        .split(QLatin1Char('\n'));
+    return ToSingleLine(Text).toUpper();
 }
 
 } // namespace
@@ -84,27 +69,30 @@ std::int32_t TCliLoginTable::Add(const TCliLogin& Login, QStringList& Notices)
     values[std::size_t(SiteColumn_)] = Login.Site;
     values[std::size_t(LoginColumn_)] = Login.Login;
     values[std::size_t(PasswordColumn_)] = Login.Password;
-    values[std::size_t(NoteColumn_)] = Login.Note;
-    QString fieldList;
-    for (const QString& value : values)
-        AppendItem(fieldList, value);
-    const std::int32_t id = Rowset_.InsertRow(fieldList);
-    BurnString(fieldList);
+    values[std::size_t(NoteColumn_)] = ToStoredLineBreaks(Login.Note);
+    TNESecureText fieldList;
+    for (const QString& value : values) {
+        fieldList.Append(TNESecureText(EncodeItem(value)).Text());
+        fieldList.Append(u";");
+    }
+    const std::int32_t id = Rowset_.InsertRow(fieldList.Text());
     NoteFit(SiteColumn_, Login.Site, Notices);
     NoteFit(LoginColumn_, Login.Login, Notices);
     NoteFit(PasswordColumn_, Login.Password, Notices);
-    NoteFit(NoteColumn_, Login.Note, Notices);
+    NoteFit(NoteColumn_, values[std::size_t(NoteColumn_)], Notices);
     return id;
 }
 
 void TCliLoginTable::Change(std::int32_t ID, const TCliLoginChange& Change, QStringList& Notices)
 {
     TNERow& row = RowOf(ID);
+    const std::optional<QString> storedNote =
+        Change.Note ? std::optional<QString>(ToStoredLineBreaks(*Change.Note)) : std::nullopt;
     const std::pair<int, const std::optional<QString>*> fields[] = {
         {SiteColumn_, &Change.Site},
         {LoginColumn_, &Change.Login},
         {PasswordColumn_, &Change.Password},
-        {NoteColumn_, &Change.Note},
+        {NoteColumn_, &storedNote},
     };
     for (const auto& [column, value] : fields)
         if (value->has_value())
@@ -132,7 +120,7 @@ TNERow& TCliLoginTable::RowOf(std::int32_t ID) const
 TCliLogin TCliLoginTable::Read(const TNERow& Row) const
 {
     return {Row.ID(), Row.GetString(SiteColumn_), Row.GetString(LoginColumn_), Row.GetString(PasswordColumn_),
-            Row.GetString(NoteColumn_)};
+            ToDisplayLineBreaks(Row.GetString(NoteColumn_))};
 }
 
 std::vector<TNERow*> TCliLoginTable::SortedRows() const
@@ -198,8 +186,8 @@ QString FormatLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords
                                                QStringLiteral("Login name"), QStringLiteral("Password"),
                                                QStringLiteral("Note")}};
     for (const TCliLogin& login : Logins)
-        lines.push_back({QString::number(login.ID), OneLine(login.Site), OneLine(login.Login),
-                         ShowPasswords ? OneLine(login.Password) : MaskedPassword(login.Password),
+        lines.push_back({QString::number(login.ID), ToSingleLine(login.Site), ToSingleLine(login.Login),
+                         ShowPasswords ? ToSingleLine(login.Password) : MaskedPassword(login.Password),
                          FirstLine(login.Note)});
     std::array<qsizetype, 5> widths{};
     for (const auto& cells : lines)
@@ -222,6 +210,7 @@ QString FormatLogin(const TCliLogin& Login)
     const QString indent(12, QLatin1Char(' '));
     return QStringLiteral("ID:         %1\n").arg(Login.ID) + QStringLiteral("Site name:  ") + Login.Site +
            QStringLiteral("\nLogin name: ") + Login.Login + QStringLiteral("\nPassword:   ") + Login.Password +
-           QStringLiteral("\nNote:       ") + NoteLines(Login.Note).join(QLatin1Char('\n') + indent) +
+           QStringLiteral("\nNote:       ") +
+           ToDisplayLineBreaks(Login.Note).split(QLatin1Char('\n')).join(QLatin1Char('\n') + indent) +
            QLatin1Char('\n');
 }

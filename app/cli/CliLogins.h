@@ -38,7 +38,8 @@ struct TCliLoginChange
 
 // The logins of the LOGIN rowset: reading them in the window's orders, adding and changing them. The values are
 // fitted to their columns the way the store fits them; every value that did not fit as given is named in the
-// notices.
+// notices. A note goes in with its line breaks as CR LF, as the vault keeps them, and comes out with LF ones, so a
+// note round-trips exactly.
 class TCliLoginTable
 {
 public:
@@ -77,8 +78,8 @@ private:
 // Empty when the value was kept as given.
 QString FitNotice(const TNEColumn& Column, QStringView Given);
 
-// The window's find rule: the upper-cased text occurs in the upper-cased site name, login name or note (a note's
-// CR LF pairs read as one space). An empty text matches nothing.
+// The window's find rule: the upper-cased text occurs in the upper-cased site name, login name or note (each line
+// break reads as one space, as in the list's cells). An empty text matches nothing.
 bool MatchesFind(const TCliLogin& Login, QStringView Text);
 // One "•" per character of the password.
 QString MaskedPassword(QStringView Password);

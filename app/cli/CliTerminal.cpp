@@ -1,7 +1,5 @@
 #include "app/cli/CliTerminal.h"
 
-#include "foundation/NCrypt.h"
-
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -66,12 +64,12 @@ public:
             throw ECliNoTerminalErr();
     }
 
-    TCliSecret Read(const QString& Prompt) override
+    TNESecureText Read(const QString& Prompt) override
     {
         // Echo goes off before the prompt shows, so nothing typed in answer to it can appear.
         TEchoOff echoOff;
         PrintError(Prompt);
-        std::optional<TCliSecret> line = ReadSecretLine(STDIN_FILENO);
+        std::optional<TNESecureText> line = ReadSecretLine(STDIN_FILENO);
         if (!line)
             throw ECliCancelErr();
         return std::move(*line);
@@ -81,9 +79,9 @@ public:
 class TStdinPasswords : public TCliPasswordSource
 {
 public:
-    TCliSecret Read(const QString&) override
+    TNESecureText Read(const QString&) override
     {
-        std::optional<TCliSecret> line = ReadSecretLine(STDIN_FILENO);
+        std::optional<TNESecureText> line = ReadSecretLine(STDIN_FILENO);
         if (!line)
             throw ECliCancelErr(QStringLiteral("Standard input ended before every password was read"));
         return std::move(*line);
@@ -92,24 +90,10 @@ public:
 
 } // namespace
 
-TCliSecret::~TCliSecret()
-{
-    BurnString(Text_);
-}
-
-TCliSecret& TCliSecret::operator=(TCliSecret&& Other) noexcept
-{
-    if (this != &Other) {
-        BurnString(Text_);
-        Text_ = std::move(Other.Text_);
-    }
-    return *this;
-}
-
-std::optional<TCliSecret> ReadSecretLine(int FileDescriptor)
+std::optional<TNESecureText> ReadSecretLine(int FileDescriptor)
 {
     TNESecureBytes line;
-    line.Bytes().reserve(256);
+    line.Reserve(256);
     bool isLineEnded = false;
     char byte = 0;
     for (;;) {
@@ -124,21 +108,14 @@ std::optional<TCliSecret> ReadSecretLine(int FileDescriptor)
             isLineEnded = true;
             break;
         }
-        // Grow by hand so the storage left behind is zeroed rather than freed with a copy of the password in it.
-        if (line.Bytes().size() == line.Bytes().capacity()) {
-            TNESecureBytes larger;
-            larger.Bytes().reserve(line.Bytes().capacity() * 2);
-            larger.Bytes().append(line.Bytes());
-            line = std::move(larger);
-        }
-        line.Bytes().append(byte);
+        line.Append(QByteArrayView(&byte, 1));
     }
     byte = 0;
     if (!isLineEnded && line.Bytes().isEmpty())
         return std::nullopt;
     if (isLineEnded && line.Bytes().endsWith('\r'))
         line.Bytes().chop(1);
-    return TCliSecret(QString::fromUtf8(line.Bytes()));
+    return TNESecureText(QString::fromUtf8(line.Bytes()));
 }
 
 void WriteAll(int FileDescriptor, QByteArrayView Bytes)
@@ -172,16 +149,16 @@ std::unique_ptr<TCliPasswordSource> MakePasswordSource(bool PasswordsOnStdin)
     return std::make_unique<TTerminalPasswords>();
 }
 
-TCliSecret AskMasterPassword(TCliPasswordSource& Source, const QString& FileName, bool IsNew)
+TNESecureText AskMasterPassword(TCliPasswordSource& Source, const QString& FileName, bool IsNew)
 {
     if (!IsNew) {
-        TCliSecret password = Source.Read(QStringLiteral("Master password of %1: ").arg(FileName));
+        TNESecureText password = Source.Read(QStringLiteral("Master password of %1: ").arg(FileName));
         if (password.IsEmpty())
             throw ECliCancelErr();
         return password;
     }
-    TCliSecret password = Source.Read(QStringLiteral("New master password of %1: ").arg(FileName));
-    TCliSecret repeated = Source.Read(QStringLiteral("Repeat the new master password: "));
+    TNESecureText password = Source.Read(QStringLiteral("New master password of %1: ").arg(FileName));
+    TNESecureText repeated = Source.Read(QStringLiteral("Repeat the new master password: "));
     if (password.Text() != repeated.Text())
         throw ECliPasswordMismatchErr();
     if (password.IsEmpty())
@@ -189,7 +166,7 @@ TCliSecret AskMasterPassword(TCliPasswordSource& Source, const QString& FileName
     return password;
 }
 
-TCliSecret AskLoginPassword(TCliPasswordSource& Source)
+TNESecureText AskLoginPassword(TCliPasswordSource& Source)
 {
     return Source.Read(QStringLiteral("Password of the login: "));
 }

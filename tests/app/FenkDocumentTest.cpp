@@ -17,10 +17,12 @@
 #include <QRegularExpression>
 
 #include <deque>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -119,6 +121,27 @@ QByteArray ReadFile(const QString& FileName)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+mode_t Permissions(const QString& FileName)
+{
+    struct stat status = {};
+    ::stat(QFile::encodeName(FileName).constData(), &status);
+    return status.st_mode & 07777;
+}
+
+// Rewrites a file with Content (its own when null) and gives it the modification time Time, or keeps the one it
+// had, as tools that copy files do.
+void Rewrite(const QString& FileName, std::optional<QByteArray> Content, std::optional<timespec> Time = {})
+{
+    struct stat status = {};
+    ::stat(QFile::encodeName(FileName).constData(), &status);
+    QFile file(FileName);
+    const QByteArray bytes = Content.value_or(ReadFile(FileName));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    const timespec times[2] = {{0, UTIME_OMIT}, Time.value_or(status.st_mtim)};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(FileName).constData(), times, 0), 0);
+}
+
 // A vault in a folder of its own, its document, the prompts it answers and the messages it shows.
 struct TVaultSession
 {
@@ -141,7 +164,7 @@ struct TVaultSession
         EXPECT_EQ(Document.NewFile(fileName), TFenkLoadResult::Loaded);
         for (const QStringList& row : Rows)
             AddLogin(Document, row);
-        EXPECT_TRUE(Document.SaveFile());
+        EXPECT_EQ(Document.SaveFile(), TFenkSaveResult::Saved);
         return fileName;
     }
 };
@@ -460,7 +483,7 @@ TEST(FenkDocument, EmptyAndHeaderOnlyFilesOpenAsEmptyVaultsAndSaveEnciphered)
         EXPECT_TRUE(session.Document.IsFileOpen());
         EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 0);
 
-        ASSERT_TRUE(session.Document.SaveFile());
+        ASSERT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
         const QByteArray saved = ReadFile(fileName);
         EXPECT_TRUE(saved.startsWith("FKX2;"));
         EXPECT_GE(saved.size(), 5 + 8);
@@ -521,7 +544,7 @@ TEST(FenkDocument, AChangedMasterPasswordTakesEffectWithTheNextSave)
         EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Loaded) << "not saved yet";
     }
 
-    ASSERT_TRUE(session.Document.SaveFile());
+    ASSERT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
     EXPECT_FALSE(session.Document.DocumentModified());
     TVaultSession reader;
     EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Failed);
@@ -605,19 +628,24 @@ TEST(FenkDocument, ANewVaultThatCannotBeWrittenLeavesNoFileAndNoKey)
     EXPECT_EQ(session.Document.FileName(), QFileInfo(fileName).absolutePath() + u'/');
 }
 
-TEST(FenkDocument, AFailedSaveOfAVanishedVaultLeavesNoEmptyFile)
+// A sync tool or an unmounted folder can take the file away while it is open: the unsaved logins are not lost.
+TEST(FenkDocument, AVanishedVaultIsSavedAnewAndAFailedSaveLeavesNoEmptyFile)
 {
     TVaultSession session;
     const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
-    AddLogin(session.Document, {"site", "login", "pw", ""});
     ASSERT_TRUE(QFile::remove(fileName));
+    AddLogin(session.Document, {"site", "login", "pw", ""});
+    EXPECT_EQ(EnabledNames(session.Document.EnabledCommands()), QStringList({"Open", "New", "Save", "Exit"}));
     InjectSaveFailure(TNESaveStep::WriteContent);
     EXPECT_THROW(session.Document.SaveFile(), ENESystemErr);
     InjectSaveFailure(std::nullopt);
     EXPECT_FALSE(QFile::exists(fileName));
     EXPECT_TRUE(session.Document.DocumentModified());
 
-    EXPECT_TRUE(session.Document.SaveFile());
+    session.Presenter.Clear();
+    EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
+    EXPECT_TRUE(session.Presenter.Texts().isEmpty()) << "a vanished file was changed by nobody";
+    EXPECT_EQ(Permissions(fileName), mode_t(0600));
     TVaultSession reader;
     EXPECT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
     EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 3);
@@ -637,7 +665,7 @@ TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
     EXPECT_TRUE(session.Document.DocumentModified());
     EXPECT_EQ(session.Document.LoginRowset()->RowCount(), 3);
 
-    ASSERT_TRUE(session.Document.SaveFile());
+    ASSERT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
     session.Presenter.Clear();
     EXPECT_TRUE(session.Document.CloseFile());
     EXPECT_TRUE(session.Presenter.Texts().isEmpty());
@@ -647,7 +675,7 @@ TEST(FenkDocument, CloseAsksOnlyForUnsavedChangesAndKeepsTheFolder)
     EXPECT_EQ(session.Document.FileName(), session.Folder.Path() + u'/');
     EXPECT_EQ(session.Document.Folder(), session.Folder.Path() + u'/');
 
-    EXPECT_FALSE(session.Document.SaveFile()) << "the file name names a folder";
+    EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Failed) << "the file name names a folder";
     EXPECT_EQ(session.Presenter.Texts(), QStringList{"File save error"});
     EXPECT_FALSE(session.Document.ChangeMasterPassword()) << "no file is open";
     EXPECT_EQ(ReadFile(fileName).left(5), "FKX2;");
@@ -699,4 +727,95 @@ TEST(FenkDocument, ProgressReachesTheCallerAndAbortLeavesDocumentAndFileAsTheyWe
     session.Passwords.AnswerNext("pw");
     EXPECT_EQ(session.Document.LoadFromFile(fileName, false), TFenkLoadResult::Cancelled);
     EXPECT_TRUE(TDocumentSnapshot(session.Document) == before);
+}
+
+TEST(FenkDocument, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    const auto saveInAnotherWindow = [](const QString& FileName) {
+        TVaultSession other;
+        ASSERT_EQ(other.Open(FileName, "pw"), TFenkLoadResult::Loaded);
+        AddLogin(other.Document, {"theirs", "login", "pw", ""});
+        other.Document.SaveFile();
+    };
+    const auto flipLastByte = [](const QString& FileName) {
+        QByteArray bytes = ReadFile(FileName);
+        bytes.back() = char(bytes.back() ^ 1);
+        Rewrite(FileName, bytes);
+    };
+    const struct
+    {
+        const char* Change;
+        std::function<void(const QString&)> ChangeFile;
+        std::optional<bool> Answer; // none: nothing is asked
+    } cases[] = {
+        {"nothing", [](const QString&) {}, std::nullopt},
+        {"saved in another window, keep theirs", saveInAnotherWindow, false},
+        {"saved in another window, overwrite", saveInAnotherWindow, true},
+        {"other bytes of the same size and time", flipLastByte, false},
+        {"a new time alone",
+         [](const QString& FileName) {
+             Rewrite(FileName, std::nullopt, timespec{12345, 0});
+         },
+         true},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.Change);
+        TVaultSession session;
+        const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+        AddLogin(session.Document, {"ours", "login", "pw", ""});
+        testCase.ChangeFile(fileName);
+        const QByteArray onDisk = ReadFile(fileName);
+        session.Presenter.Clear();
+        const bool isKept = testCase.Answer == false;
+        for (int save = 0; save < 2; ++save) { // a file once saved over is ours; one kept is asked about again
+            if (testCase.Answer && (save == 0 || isKept))
+                session.Presenter.AnswerNext(*testCase.Answer);
+            EXPECT_EQ(session.Document.SaveFile(), isKept ? TFenkSaveResult::Cancelled : TFenkSaveResult::Saved);
+            EXPECT_EQ(session.Document.DocumentModified(), isKept);
+            AddLogin(session.Document, {"more", "login", "pw", ""});
+        }
+        const QStringList asked(testCase.Answer ? (isKept ? 2 : 1) : 0,
+                                u"The file was changed by another program. Overwrite it?"_qs);
+        EXPECT_EQ(session.Presenter.Texts(), asked);
+        TVaultSession reader;
+        ASSERT_EQ(reader.Open(fileName, "pw"), TFenkLoadResult::Loaded);
+        if (isKept) {
+            EXPECT_EQ(ReadFile(fileName), onDisk) << "their version stays";
+        } else {
+            EXPECT_EQ(reader.Document.LoginRowset()->RowCount(), 4) << "ours, saved twice";
+        }
+    }
+}
+
+TEST(FenkDocument, OnlyRegularFilesAreOpenedOrCreated)
+{
+    const QString refused = QStringLiteral("File lock error: Not a regular file");
+    TVaultSession session;
+    const QString fifo = session.Folder.FilePath("fifo.fkx");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& fileName : {fifo, session.Folder.Path()}) {
+        session.Presenter.Clear();
+        EXPECT_EQ(session.Open(fileName, "pw"), TFenkLoadResult::Failed) << fileName.toStdString();
+        EXPECT_EQ(session.Document.NewFile(fileName), TFenkLoadResult::Failed) << fileName.toStdString();
+        EXPECT_EQ(session.Presenter.Texts(), QStringList({refused, refused})) << fileName.toStdString();
+    }
+}
+
+// The save fails as every failing save does: the message reaches the default handler.
+TEST(FenkDocument, AReadOnlyVaultIsNotReplacedAndItsChangesStay)
+{
+    TVaultSession session;
+    const QString fileName = session.CreateVault("vault.fkx", "pw", TwoLogins);
+    AddLogin(session.Document, {"unsaved", "login", "pw", ""});
+    ASSERT_EQ(::chmod(QFile::encodeName(fileName).constData(), 0400), 0);
+    const QByteArray before = ReadFile(fileName);
+    try {
+        session.Document.SaveFile();
+        ADD_FAILURE() << "a read-only vault was replaced";
+    } catch (const ENESystemErr& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Permission denied"));
+    }
+    EXPECT_TRUE(session.Document.DocumentModified());
+    EXPECT_EQ(ReadFile(fileName), before);
+    EXPECT_EQ(Permissions(fileName), mode_t(0400));
 }

@@ -290,6 +290,19 @@ TEST(NContain, ForEachLocksTheContainerAlsoWhenTheCallbackRaises)
         EXPECT_THROW(array.Clear(), ENELockedContainerErr);
     });
     EXPECT_EQ(array.Count(), 1);
+
+    // A walk nested in another one on the same container leaves the outer walk locked when it ends.
+    const std::pair<const char*, TNEAbstractContainer<TItem>*> walked[] = {{"splay", splay.get()}, {"array", &array}};
+    for (const auto& [name, container] : walked) {
+        SCOPED_TRACE(name);
+        container->ForEach([&](std::int32_t, TItem*, bool& Stop) {
+            container->ForEach([](std::int32_t, TItem*, bool&) {});
+            EXPECT_TRUE(container->IsLocked());
+            EXPECT_THROW(container->Add(&extra), ENELockedContainerErr);
+            Stop = true;
+        });
+        EXPECT_FALSE(container->IsLocked());
+    }
 }
 
 TEST(NContain, ArrayBlockGrowsAndShrinksByHalfItsCount)

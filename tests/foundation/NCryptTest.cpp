@@ -224,37 +224,3 @@ TEST(NCrypt, StreamDecodeFollowsTheKnownExamples)
     QByteArray data("x");
     EXPECT_THROW(StreamDecode(data.data(), data.size(), nullptr, 0), ENEInvalidCryptKeyErr);
 }
-
-TEST(NCrypt, BurningZerosSharedStorageAndLeavesForeignDataAlone)
-{
-    QByteArray secret("master password");
-    const QByteArray sharer = secret;
-    BurnBytes(secret);
-    EXPECT_EQ(sharer, QByteArray(15, '\0'));
-
-    // Bytes beyond the size, left over from a longer content, are zeroed too.
-    QByteArray shortened("master password");
-    shortened.truncate(6);
-    BurnBytes(shortened);
-    EXPECT_EQ(QByteArray(shortened.constData(), 15), QByteArray(15, '\0'));
-
-    QString password = QStringLiteral("hunter2");
-    password.detach();
-    const QString passwordSharer = password;
-    BurnString(password);
-    EXPECT_EQ(passwordSharer, QString(7, QChar(0)));
-
-    static const char foreign[] = "read-only";
-    QByteArray raw = QByteArray::fromRawData(foreign, 9);
-    BurnBytes(raw);
-    EXPECT_EQ(QByteArray(foreign), QByteArray("read-only"));
-
-    QByteArray moved("payload");
-    const QByteArray movedSharer = moved;
-    {
-        TNESecureBytes owner(std::move(moved));
-        TNESecureBytes target;
-        target = std::move(owner);
-    }
-    EXPECT_EQ(movedSharer, QByteArray(7, '\0'));
-}

@@ -1,5 +1,6 @@
 #include "foundation/NFile.h"
 
+#include "foundation/NLog.h"
 #include "tests/support/LockHolder.h"
 
 #include <QDir>
@@ -7,9 +8,15 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -101,14 +108,60 @@ TEST(NFile, AFailedSaveLeavesThePreviousFileByteIdentical)
     }
 }
 
-TEST(NFile, AFailedFolderSyncIsReportedAfterTheCompleteFileIsInPlace)
+// The file has been replaced by then: an error would tell the user that the save did not happen.
+TEST(NFile, AFailedFolderSyncAfterTheFileIsInPlaceIsLoggedAndTheSaveSucceeds)
 {
     TSaveFolder save;
     WriteFile(save.Vault, "previous");
+    const QString previousLog = LogFileName();
+    const QString log = save.Folder.filePath(QStringLiteral("fenk.log"));
+    SetLogFileName(log);
     InjectSaveFailure(TNESaveStep::SyncFolder);
-    EXPECT_THROW(SaveFileAtomically(save.Vault, {"replacement"}), ENESystemErr);
+    EXPECT_NO_THROW(SaveFileAtomically(save.Vault, {"replacement"}));
+    SetLogFileName(previousLog);
     EXPECT_EQ(ReadFile(save.Vault), QByteArray("replacement"));
-    EXPECT_EQ(Entries(save.Folder), QStringList{QStringLiteral("vault.fkx")});
+    const QString logged = QString::fromUtf8(ReadFile(log));
+    EXPECT_TRUE(logged.startsWith(u"Err: ")) << logged.toStdString();
+    EXPECT_TRUE(logged.contains(u"syncing its folder failed: Input/output error")) << logged.toStdString();
+    EXPECT_EQ(Entries(save.Folder), QStringList({QStringLiteral("fenk.log"), QStringLiteral("vault.fkx")}));
+}
+
+TEST(NFile, OnlyRegularFilesAreReadOrReplaced)
+{
+    TSaveFolder save;
+    const auto path = [&](const char* Name) { return save.Folder.filePath(QString::fromLatin1(Name)); };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path("fifo"), path("fifo-link")));
+    sockaddr_un address = {AF_UNIX, {}};
+    std::strncpy(address.sun_path, QFile::encodeName(path("socket")).constData(), sizeof address.sun_path - 1);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    // A device made here, where replacing it would destroy nothing; only an administrator may make one.
+    const bool hasDevice = ::mknod(QFile::encodeName(path("device")).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const struct
+    {
+        QString FileName;
+        bool MaySave;
+    } kinds[] = {{save.Folder.path(), true}, {path("fifo"), true},        {path("fifo-link"), true},
+                 {path("socket"), true},     {path("device"), hasDevice}, {u"/dev/zero"_qs, false}};
+    const QStringList entries = Entries(save.Folder);
+    for (const auto& kind : kinds) {
+        if (!QFileInfo(kind.FileName).exists() && !QFileInfo(kind.FileName).isSymLink())
+            continue;
+        SCOPED_TRACE(kind.FileName.toStdString());
+        try {
+            ReadLockedFile(kind.FileName);
+            ADD_FAILURE() << "read";
+        } catch (const ENENotRegularFileErr& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Not a regular file"));
+        }
+        if (kind.MaySave) {
+            EXPECT_THROW(SaveFileAtomically(kind.FileName, {"vault"}), ENENotRegularFileErr);
+        }
+        EXPECT_EQ(Entries(save.Folder), entries) << "nothing was written beside it";
+        EXPECT_FALSE(QFileInfo(kind.FileName).isFile());
+    }
+    ::close(socket);
 }
 
 TEST(NFile, ALockHeldByAnotherProcessRefusesReadingAndSaving)

@@ -431,6 +431,35 @@ TEST(NStruct, SplitsAtTheFirstAndTheLastSeparator)
     }
 }
 
+TEST(NStruct, ConvertsLineBreaksToTheStoredTheShownAndTheSingleLineForm)
+{
+    const struct
+    {
+        QString Text;
+        QString Stored;
+        QString Shown;
+        QString SingleLine;
+    } cases[] = {
+        {u""_qs, u""_qs, u""_qs, u""_qs},
+        {u"no break"_qs, u"no break"_qs, u"no break"_qs, u"no break"_qs},
+        {u"a\nb"_qs, u"a\r\nb"_qs, u"a\nb"_qs, u"a b"_qs},
+        {u"a\r\nb"_qs, u"a\r\nb"_qs, u"a\nb"_qs, u"a b"_qs},
+        {u"a\rb"_qs, u"a\r\nb"_qs, u"a\nb"_qs, u"a b"_qs},
+        // LF before CR is two breaks; CR before CR LF is a lone CR and a pair.
+        {u"\n\r\r\n\n\r"_qs, u"\r\n\r\n\r\n\r\n\r\n"_qs, u"\n\n\n\n\n"_qs, u"     "_qs},
+        {u"end\r"_qs, u"end\r\n"_qs, u"end\n"_qs, u"end "_qs},
+    };
+    for (const auto& example : cases) {
+        const std::string name = example.Text.toUtf8().toHex().toStdString();
+        EXPECT_EQ(ToStoredLineBreaks(example.Text), example.Stored) << name;
+        EXPECT_EQ(ToDisplayLineBreaks(example.Text), example.Shown) << name;
+        EXPECT_EQ(ToSingleLine(example.Text), example.SingleLine) << name;
+        // What the memo shows goes back in as it was kept.
+        EXPECT_EQ(ToStoredLineBreaks(ToDisplayLineBreaks(example.Stored)), example.Stored) << name;
+        EXPECT_EQ(ToDisplayLineBreaks(ToStoredLineBreaks(example.Shown)), example.Shown) << name;
+    }
+}
+
 TEST(NStruct, CapitalizesWithoutLanguageTailoring)
 {
     const struct

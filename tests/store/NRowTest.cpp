@@ -98,20 +98,21 @@ TEST(Row, GetTextShowsColumnsReferencesAndTheWholeRow)
     data.Owners.InsertRow(JoinItems({"Ann", "Oslo"}));
     TNERow& person = data.Person(data.Persons.InsertRow(JoinItems({"Bob", "0"})));
     TNERow& owner = data.Owner(0);
-    owner.SetString(1, u"line one\r\nline two");
+    owner.SetString(1, u"line one\r\nline two\nthree\rfour");
     owner.Post();
     const struct
     {
         int Column;
         QString Text;
     } cases[] = {
-        {0, "Bob"}, {1, "(Ann, line one line two)"}, {2, "()"}, {3, ""}, {-1, "Bob, (Ann, line one line two), ()"},
+        {0, "Bob"}, {1, "(Ann, line one line two three four)"},           {2, "()"},
+        {3, ""},    {-1, "Bob, (Ann, line one line two three four), ()"},
     };
     for (const auto& test : cases)
         EXPECT_EQ(person.GetText(test.Column), test.Text) << test.Column;
 
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(owner.GetText(-1), "Ann; line one line two");
+    EXPECT_EQ(owner.GetText(-1), "Ann; line one line two three four");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 

@@ -170,11 +170,46 @@ TEST(Rowset, DeleteRowRefusesMissingRowsAndStaticRowsets)
     EXPECT_TRUE(events.Events.empty());
     EXPECT_EQ(items.Rowset.RowCount(), 1);
 
-    items.Rowset.SetMode(rmStatic);
-    EXPECT_THROW(items.Rowset.DeleteRow(0), ENEIllegalWriteErr);
-    EXPECT_THROW(items.Rowset.InsertRow({}), ENEIllegalWriteErr);
-    EXPECT_THROW(items.Rowset.SetDefaults(JoinItems({"x"})), ENEIllegalWriteErr);
-    EXPECT_EQ(items.Rowset.RowCount(), 1);
+    TNEStore frozen;
+    ReadWithMode(items.Store, frozen, u"STATIC;"_qs);
+    TNERowset& rowset = *frozen.FindRowset(frozen.FindRowsetID(u"ITEM"));
+    ASSERT_EQ(rowset.Mode(), rmStatic);
+    EXPECT_THROW(rowset.DeleteRow(0), ENEIllegalWriteErr);
+    EXPECT_THROW(rowset.InsertRow({}), ENEIllegalWriteErr);
+    EXPECT_THROW(rowset.SetDefaults(JoinItems({"x"})), ENEIllegalWriteErr);
+    EXPECT_EQ(rowset.RowCount(), 1);
+}
+
+// An observer refuses the row, or gives its ID to a row of its own so that the rowset cannot take it.
+TEST(Rowset, ARowRefusedAfterItsAnnouncementIsFreedAndCountsNoChange)
+{
+    for (const bool takesTheID : {false, true}) {
+        TNEStore store;
+        TNERowset& targets = *store.FindRowset(store.CreateRowset(u"Target", u"TARGET", TextStructure, rmActive));
+        targets.InsertRow({});
+        TNERowset& items = *store.FindRowset(store.CreateRowset(
+            u"Item", u"ITEM", Structure({{"T", "T", "STR"}, {"R", "R", "REF", "TARGET"}}), rmActive));
+        struct TIntruder
+        {
+            void Observe(TNERowset* Sender)
+            {
+                if (Sender->LastEvent() != TNERowsetEvent::RowInserted || Sender->EventRow()->GetString(0) != u"new")
+                    return;
+                if (!TakesTheID)
+                    throw ENEAbort();
+                Sender->InsertRow({}, Sender->EventRow()->ID());
+            }
+            bool TakesTheID;
+        } intruder{takesTheID};
+        items.ObservationPoint().AddObserver({&intruder, &TIntruder::Observe});
+        const std::uint64_t changes = store.ChangeCount();
+
+        EXPECT_ANY_THROW(items.InsertRow(JoinItems({"new", "0"})));
+        EXPECT_EQ(targets.FindRow(0)->EngagedCount(), 0) << "the refused row let go of its target";
+        EXPECT_EQ(store.ChangeCount(), changes + (takesTheID ? 1 : 0)) << "only the intruder's row counts";
+        EXPECT_EQ(items.RowCount(), takesTheID ? 1 : 0);
+        items.ObservationPoint().RemoveObserver({&intruder, &TIntruder::Observe});
+    }
 }
 
 TEST(Rowset, AnnouncesEveryChangeWithItsRowAndTheDestructionLast)
@@ -230,10 +265,11 @@ TEST(Rowset, DefaultsFillEmptyItemsAndReadBackAsAFieldList)
         QStringList Read;
     } cases[] = {
         {{"", "", "c"}, {"", "", "c"}},
-        {{" abcdef ", "2"}, {"abc", "2"}},
+        {{" abcdef ", "2"}, {"abc", "2", "c"}}, // the columns after the last item keep their defaults
+        {{"z"}, {"z", "2", "c"}},
+        {{}, {"z", "2", "c"}},
         {{"", "9", ""}, {}}, // a missing row is no default; nothing left means no defaults at all
         {{"", "x"}, {}},
-        {{}, {}},
     };
     for (const auto& test : cases) {
         rowset.SetDefaults(JoinItems(test.Written));

@@ -136,23 +136,28 @@ TEST(NStoreMerger, DropsLinksWithoutEndsAndLeavesNoHalfLinkBehind)
     source.Link(0, 0);
     source.Link(1, 2);
     // Ends translate only to rows of the target: an empty static rowset gives none.
-    const auto emptied = [](TNERowset& Rowset) {
-        for (std::int32_t id = 0; id < 5; ++id)
-            Rowset.DeleteRow(id);
-        Rowset.SetMode(rmStatic);
+    struct TTarget
+    {
+        explicit TTarget(TNERowsetMode ItemMode)
+            : Groups(AddRowset(Store, u"GROUP", TextStructure, rmStatic)),
+              Items(AddRowset(Store, u"ITEM", TextStructure, ItemMode)),
+              Links(*Store.FindRowset(
+                  Store.CreateLinkRowset(u"Links", u"group", loSorted, lkShared, rmActive, u" l ", u"item")))
+        {}
+        TNEStore Store;
+        TNERowset& Groups;
+        TNERowset& Items;
+        TNERowset& Links;
     };
 
-    TLinked noEnds(loSorted, lkShared);
-    emptied(noEnds.Groups);
-    emptied(noEnds.Items);
+    TTarget noEnds(rmStatic);
     TNEStoreMerger().Merge(source.Store, noEnds.Store);
     EXPECT_EQ(noEnds.Links.RowCount(), 0);
 
-    TLinked oneEnd(loSorted, lkShared);
-    emptied(oneEnd.Groups);
+    TTarget oneEnd(rmActive);
     EXPECT_THROW(TNEStoreMerger().Merge(source.Store, oneEnd.Store), ENEInvalidRowErr);
     EXPECT_EQ(oneEnd.Links.RowCount(), 0);
-    EXPECT_EQ(oneEnd.Items.RowCount(), 10) << "rows merged before the error stay";
+    EXPECT_EQ(oneEnd.Items.RowCount(), 5) << "rows merged before the error stay";
 }
 
 TEST(NStoreMerger, MergesAVaultDocumentIntoTheLoginSchema)

@@ -233,12 +233,16 @@ TEST(NStoreStreamer, KeepsModesIDsAndTheNextID)
     TNERowset& frozen = *written.FindRowset(written.CreateRowset(u"Frozen", u"FROZEN", TextStructure, rmActive));
     for (int row = 0; row < 4; ++row)
         frozen.InsertRow(u"x;");
-    frozen.SetMode(rmStatic);
-    TNERowset& modeless = *written.FindRowset(written.CreateRowset(u"Modeless", u"MODELESS", {}, rmActive));
-    modeless.InsertRow({});
-    modeless.SetMode(TNERowsetMode(0));
+    written.FindRowset(written.CreateRowset(u"Modeless", u"MODELESS", {}, rmActive))->InsertRow({});
+    // A static rowset and one without a mode, as only a document can make them.
+    QByteArray document = Written(written);
+    const auto setMode = [&document](const QByteArray& Name, const QByteArray& Mode) {
+        const QByteArray tag = "name=\"" + Name + "\" type=\"MASTER;\" mode=\"";
+        document.replace(tag + "ACTIVE;\"", tag + Mode + '"');
+    };
+    setMode("Frozen;FROZEN;", "STATIC;");
+    setMode("Modeless;MODELESS;", "");
 
-    const QByteArray document = Written(written);
     EXPECT_TRUE(document.contains(";\"/>\r\n")) << "a row without columns is an empty element";
     TNEStore read;
     Read(read, document);

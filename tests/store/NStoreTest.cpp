@@ -181,6 +181,8 @@ TEST(Store, ChangeCountMovesWithEveryAnnouncedChangeOnly)
     EXPECT_TRUE(moved()) << "rank change";
     link.SetRank(2);
     EXPECT_FALSE(moved()) << "same rank";
+    EXPECT_THROW(data.Link(1, 0), ENEEngagedRowErr);
+    EXPECT_FALSE(moved()) << "refused insert";
     EXPECT_THROW(groups.DeleteRow(0), ENEIllegalDeleteErr);
     EXPECT_FALSE(moved()) << "refused delete";
     groups.DeleteRow(1);

@@ -52,8 +52,6 @@ TEST(ViewRowset, IsARegisteredReadOnlyRowsetWithTheSourcesColumns)
     EXPECT_EQ(view.RowCount(), 1);
     EXPECT_EQ(view.FindRow(0), data.Entries.FindRow(0));
     EXPECT_THROW(view.InsertRow({}), ENEIllegalWriteErr);
-    view.SetMode(rmActive);
-    EXPECT_THROW(view.InsertRow({}), ENEIllegalWriteErr);
 
     EXPECT_THROW(data.View({{2, {}}}), ENERowsetStructureErr);
     EXPECT_THROW(data.Store->CreateViewRowset(u"V", u"V", 99, {}), ENERowsetStructureErr);

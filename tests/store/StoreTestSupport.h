@@ -4,7 +4,9 @@
 
 #include "foundation/NStruct.h"
 #include "store/NRowset.h"
+#include "store/NStoreStreamer.h"
 
+#include <QBuffer>
 #include <QLocale>
 #include <QStringList>
 
@@ -75,6 +77,20 @@ struct TLinked
     TNERowset& Items;
     TNERowset_Link& Links;
 };
+
+// Reads Source's document into Target with every rowset in the mode ModeItems names ("STATIC;", or "" for none):
+// only the store gives a rowset its mode, so a static rowset with rows comes from a document.
+inline void ReadWithMode(TNEStore& Source, TNEStore& Target, const QString& ModeItems)
+{
+    QByteArray document;
+    QBuffer written(&document);
+    written.open(QIODevice::WriteOnly);
+    TNEStoreStreamer().WriteStore(Source, written);
+    document.replace("mode=\"ACTIVE;\"", "mode=\"" + ModeItems.toLatin1() + '"');
+    QBuffer read(&document);
+    read.open(QIODevice::ReadOnly);
+    TNEStoreStreamer().ReadStore(Target, read);
+}
 
 // Pins the locale before the first comparison builds the collator, so ordering and separators are the same on
 // every machine.

@@ -108,3 +108,28 @@ TEST(CliLoginTable, ChangesOnlyTheGivenFieldsAndNamesWhatDidNotFit)
     EXPECT_THROW(table.Get(id), ECliNoSuchLoginErr);
     EXPECT_THROW(table.Remove(id), ECliNoSuchLoginErr);
 }
+
+TEST(CliLoginTable, KeepsNoteLineBreaksAsTheVaultDoesAndHandsThemOutAsLineFeeds)
+{
+    const QString x2047(2047, u'x');
+    const struct
+    {
+        QString Given, Stored, Shown;
+        qsizetype Notices;
+    } cases[] = {
+        {u"a\nb"_qs, u"a\r\nb"_qs, u"a\nb"_qs, 0},
+        {u"a\r\nb\rc"_qs, u"a\r\nb\r\nc"_qs, u"a\nb\nc"_qs, 0},
+        {x2047 + u"\ny"_qs, x2047, x2047, 1}, // the limit counts a line break as the two characters kept
+    };
+    for (const auto& example : cases) {
+        TFenkDocument document{TFenkPasswordPrompt()};
+        TCliLoginTable table(*document.LoginRowset());
+        QStringList notices;
+        const std::int32_t id = table.Add({-1, u"site"_qs, u"login"_qs, u"pw"_qs, example.Given}, notices);
+        EXPECT_EQ(notices.size(), example.Notices);
+        table.Change(id, {std::nullopt, std::nullopt, std::nullopt, example.Shown}, notices);
+        EXPECT_EQ(document.LoginRowset()->FindRow(id)->GetString(lcNote), example.Stored);
+        EXPECT_EQ(table.Get(id).Note, example.Shown);
+        EXPECT_EQ(notices.size(), example.Notices) << "what the tool shows goes back in unchanged";
+    }
+}

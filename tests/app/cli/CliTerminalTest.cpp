@@ -1,5 +1,6 @@
 #include "app/cli/CliTerminal.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -16,7 +17,7 @@ QStringList LinesOf(const QByteArray& Input)
     EXPECT_EQ(::write(pipeEnds[1], Input.constData(), std::size_t(Input.size())), Input.size());
     ::close(pipeEnds[1]);
     QStringList lines;
-    while (std::optional<TCliSecret> line = ReadSecretLine(pipeEnds[0]))
+    while (std::optional<TNESecureText> line = ReadSecretLine(pipeEnds[0]))
         lines += QString(line->Text().constData(), line->Text().size());
     ::close(pipeEnds[0]);
     return lines;
@@ -45,13 +46,18 @@ TEST(CliTerminal, RemovesOnlyTheLineEnd)
         EXPECT_EQ(LinesOf(example.Input), example.Lines) << example.Input.left(40).constData();
 }
 
-TEST(CliTerminal, ZerosASecretWhenItGoesAway)
+TEST(CliTerminal, HandsTheLineOverAsASecretOnlyItHolds)
 {
-    QString shared;
-    {
-        TCliSecret secret(QString::fromLatin1("hunter2"));
-        shared = secret.Text();
-    }
-    // The secret's storage is shared with the copy, which therefore sees the zeros.
-    EXPECT_EQ(shared, QString(7, QChar(0)));
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    EXPECT_EQ(::write(pipeEnds[1], "hunter2\n", 8), 8);
+    ::close(pipeEnds[1]);
+    std::optional<TNESecureText> line = ReadSecretLine(pipeEnds[0]);
+    ::close(pipeEnds[0]);
+    ASSERT_TRUE(line);
+    ASSERT_EQ(line->Text(), u"hunter2");
+    // Held by nobody else, the secret is zeroed when burnt.
+    const QChar* storage = line->Text().constData();
+    line->Burn();
+    EXPECT_TRUE(std::all_of(storage, storage + 7, [](QChar Unit) { return Unit.isNull(); }));
 }

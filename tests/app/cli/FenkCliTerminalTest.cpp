@@ -139,3 +139,26 @@ TEST(FenkCliTerminal, RestoresEchoAndLeavesTheFilesAsTheyWereWhenInterrupted)
     EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == original);
     EXPECT_FALSE(QFile::exists(created));
 }
+
+// The tool loads and saves within one command, but a command may wait for the user in between.
+TEST(FenkCliTerminal, RefusesToOverwriteAVaultAnotherProgramChangedMeanwhile)
+{
+    TTemporaryFolder folder;
+    const QString vault =
+        folder.WriteFile(QStringLiteral("vault-a.fkx"), ReadTestData(QStringLiteral("vectors/vault-a.fkx")));
+    TTerminalRun run({QStringLiteral("add"), vault, QStringLiteral("--site"), QStringLiteral("s"),
+                      QStringLiteral("--login"), QStringLiteral("l")});
+    run.ReadUntil("Master password of ");
+    run.Type("fenk-public\n");
+    run.ReadUntil("Password of the login: ");
+    const QByteArray theirs = ReadTestData(QStringLiteral("vectors/vault-b.fkx"));
+    folder.WriteFile(QStringLiteral("vault-a.fkx"), theirs);
+    run.Type("secret\n");
+    const QByteArray output = run.ReadUntil("Overwrite it?");
+    const int status = run.Wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << output.constData();
+    EXPECT_TRUE(output.contains("The file was changed by another program. Overwrite it?\r\n")) << output.constData();
+    EXPECT_FALSE(output.contains("Added login"));
+    QFile file(vault);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == theirs);
+}

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -177,7 +178,8 @@ TEST(FenkCliExchange, ExportsAndImportsBothFormatsWithoutLoss)
         EXPECT_EQ(again.Err, u"");
         const QJsonArray rows = QJsonDocument::fromJson(again.Out.toUtf8()).array();
         ASSERT_EQ(rows.size(), 4) << format;
-        EXPECT_EQ(rows[1].toObject()[u"note"_qs].toString(), u"line one\r\nline two");
+        // The vault keeps the note's line break as CR LF; the tool hands it out as a line feed.
+        EXPECT_EQ(rows[1].toObject()[u"note"_qs].toString(), u"line one\nline two");
         EXPECT_EQ(rows[0].toObject()[u"password"_qs].toString(), u"x<y&z>\"w\"");
         EXPECT_EQ(rows[2].toObject()[u"site"_qs].toString(), u"café");
         EXPECT_EQ(rows[3].toObject()[u"id"_qs].toInt(), 3);
@@ -216,6 +218,14 @@ TEST(FenkCliFailures, ReportsUnreadableVaultsAndLeavesThemAsTheyWere)
     }
     EXPECT_EQ(CliWith({u"list"_qs, folder.FilePath(u"none.fkx"_qs)}, "x\n").Err,
               QStringLiteral("File not found: %1\n").arg(folder.FilePath(u"none.fkx"_qs)));
+
+    const QString fifo = folder.FilePath(u"fifo.fkx"_qs);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& notAVault : {fifo, folder.Path()}) {
+        const TRun run = CliWith({u"list"_qs, notAVault}, "x\n");
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Err, u"File lock error: Not a regular file\n");
+    }
 }
 
 TEST_F(FenkCli, LeavesTheFileAsItWasWhenACommandFails)

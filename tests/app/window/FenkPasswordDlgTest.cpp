@@ -40,9 +40,9 @@ void Type(TPasswordDlg& Dialog, const QString& Password, const QString& Verify)
     Dialog.VerifyEdit()->setText(Verify);
 }
 
-bool IsZeroed(const QString& Text)
+bool IsZeroed(const QChar* Text, qsizetype Length)
 {
-    return std::all_of(Text.begin(), Text.end(), [](QChar c) { return c.unicode() == 0; });
+    return std::all_of(Text, Text + Length, [](QChar c) { return c.unicode() == 0; });
 }
 
 } // namespace
@@ -153,17 +153,20 @@ TEST_F(FenkPasswordDlg, CancelEscapeAndTheCloseBoxReturnNoPassword)
 TEST_F(FenkPasswordDlg, EveryRunStartsAndEndsWithEmptyEditsAndBurnsWhatTheyHeld)
 {
     TPasswordDlg dialog;
+    const QChar* typed = nullptr;
     QString held;
     RunDialog(dialog, true, [&](TPasswordDlg& d) {
         QTest::keyClicks(d.PasswordEdit(), QStringLiteral("first"));
         QTest::keyClicks(d.VerifyEdit(), QStringLiteral("first"));
-        held = d.PasswordEdit()->text(); // shares the edit's storage
+        typed = d.PasswordEdit()->text().constData(); // the edit alone keeps holding its text
+        held = d.VerifyEdit()->text();                // a copy somebody keeps
         QTest::keyClick(d.VerifyEdit(), Qt::Key_Return);
     });
     ASSERT_TRUE(dialog.Accepted());
     EXPECT_TRUE(dialog.Password() == QStringLiteral("first"));
-    EXPECT_EQ(held.size(), 5);
-    EXPECT_TRUE(IsZeroed(held)) << "the edit's text was overwritten before the edit let it go";
+    ASSERT_EQ(dialog.PasswordEdit()->text().constData(), typed) << "the edit keeps its storage, emptied";
+    EXPECT_TRUE(IsZeroed(typed, 5)) << "the edit's text was zeroed once the edit let it go";
+    EXPECT_EQ(held, QStringLiteral("first")) << "a copy somebody keeps is theirs";
     EXPECT_TRUE(dialog.PasswordEdit()->text().isEmpty());
     EXPECT_TRUE(dialog.VerifyEdit()->text().isEmpty());
 

@@ -1,0 +1,72 @@
+#include "foundation/NTimeStamp.h"
+
+#include "foundation/NInteger.h"
+
+namespace {
+
+// The Julian day of the day before 1 January of year 1, so that day 1 of a time stamp is that date.
+constexpr qint64 TimeStampDateOrigin = 1721425;
+constexpr std::int32_t MaxTimeStampDate = 3652059; // 31 December 9999
+constexpr std::int32_t MillisecondsPerDay = 86400000;
+
+// A field of a time stamp text: its digits, or Default when it is missing or not all ASCII digits.
+int TimeStampField(QStringView Text, qsizetype From, qsizetype Length, int Default)
+{
+    const QStringView field = Text.mid(From, Length);
+    if (field.isEmpty())
+        return Default;
+    for (const QChar character : field) {
+        if (character.unicode() < u'0' || character.unicode() > u'9')
+            return Default;
+    }
+    return ParseInteger(field, Default);
+}
+
+} // namespace
+
+TNETimeStamp TimeStampOf(const QDateTime& Moment)
+{
+    const QDateTime local = Moment.toLocalTime();
+    return {local.time().msecsSinceStartOfDay(), std::int32_t(local.date().toJulianDay() - TimeStampDateOrigin)};
+}
+
+TNETimeStamp CurrentTimeStamp()
+{
+    return TimeStampOf(QDateTime::currentDateTime());
+}
+
+QString FormatTimeStamp(const TNETimeStamp& Stamp)
+{
+    const bool inRange =
+        Stamp.Date >= 1 && Stamp.Date <= MaxTimeStampDate && Stamp.Time >= 0 && Stamp.Time < MillisecondsPerDay;
+    const TNETimeStamp shown = inRange ? Stamp : MinTimeStamp;
+    const QDate date = QDate::fromJulianDay(shown.Date + TimeStampDateOrigin);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(shown.Time);
+    return QString::asprintf("%.4d%.2d%.2d%.2d%.2d%.2d%.3d", date.year(), date.month(), date.day(), time.hour(),
+                             time.minute(), time.second(), time.msec());
+}
+
+TNETimeStamp ParseTimeStamp(QStringView Text)
+{
+    const int year = TimeStampField(Text, 0, 4, 1);
+    const int month = TimeStampField(Text, 4, 2, 1);
+    const int day = TimeStampField(Text, 6, 2, 1);
+    const int hour = TimeStampField(Text, 8, 2, 0);
+    const int minute = TimeStampField(Text, 10, 2, 0);
+    const int second = TimeStampField(Text, 12, 2, 0);
+    const int millisecond = TimeStampField(Text, 14, 3, 0);
+    const QDate date(year, month, day);
+    if (year < 1 || !date.isValid() || hour >= 24 || minute >= 60 || second >= 60 || millisecond > 999)
+        return MinTimeStamp;
+    return {hour * 3600000 + minute * 60000 + second * 1000 + millisecond,
+            std::int32_t(date.toJulianDay() - TimeStampDateOrigin)};
+}
+
+int CompareTimeStamps(const TNETimeStamp& Left, const TNETimeStamp& Right)
+{
+    if (Left.Date != Right.Date)
+        return Left.Date < Right.Date ? -1 : 1;
+    if (Left.Time != Right.Time)
+        return Left.Time < Right.Time ? -1 : 1;
+    return 0;
+}
