@@ -3,7 +3,7 @@
 // their layout.
 
 #include "app/FenkPasswordDlg.h"
-#include "foundation/NStruct.h"
+#include "foundation/NFileUtilities.h"
 #include "ui/actions/NControl.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/lists/NLocator.h"

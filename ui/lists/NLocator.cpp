@@ -1,7 +1,9 @@
 #include "ui/lists/NLocator.h"
 
+#include "foundation/NFieldList.h"
+#include "foundation/NFileUtilities.h"
 #include "foundation/NLog.h"
-#include "foundation/NStruct.h"
+#include "foundation/NTextUtilities.h"
 #include "ui/actions/NActionButton.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/lists/NPicker.h"

@@ -1,6 +1,6 @@
 #include "ui/lists/NPicker.h"
 
-#include "foundation/NStruct.h"
+#include "foundation/NFieldList.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/platform/NDesktop.h"
 

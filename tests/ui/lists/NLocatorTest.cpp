@@ -1,6 +1,6 @@
 #include "ui/lists/NLocator.h"
 
-#include "foundation/NStruct.h"
+#include "foundation/NFileUtilities.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/ui/ApplicationFixture.h"
 #include "tests/support/ui/ModalDriver.h"

@@ -1,6 +1,6 @@
 #include "ui/lists/NPicker.h"
 
-#include "foundation/NStruct.h"
+#include "foundation/NFieldList.h"
 #include "tests/support/ui/ApplicationFixture.h"
 #include "tests/support/ui/ModalDriver.h"
 
