@@ -286,6 +286,15 @@ TEST_F(NLocator, KeysMoveTheFocusRoundApplyATypedPathAndCancel)
         EXPECT_EQ(locator.Root() + locator.Folder(), tree.Path(QStringLiteral("a/")));
         EXPECT_EQ(QApplication::focusWidget(), &locator.ListView());
         EXPECT_TRUE(locator.IsCommandEnabled(&TNELocator::Up));
+        for (const Qt::Key leaving : {Qt::Key_Return, Qt::Key_Down}) {
+            locator.PathEdit().setFocus();
+            locator.PathEdit().selectAll();
+            QTest::keyClicks(&locator.PathEdit(),
+                             leaving == Qt::Key_Return ? QStringLiteral("b") : QStringLiteral(".."));
+            Press(leaving);
+            EXPECT_EQ(QApplication::focusWidget(), &locator.ListView()) << leaving;
+        }
+        EXPECT_EQ(locator.Root() + locator.Folder(), tree.Path(QStringLiteral("a/"))) << "a/b, then up again";
         locator.FileNameEdit().setFocus();
         QTest::keyClicks(&locator.FileNameEdit(), QStringLiteral("x.fkxx"));
         Press(Qt::Key_Backspace);
