@@ -85,7 +85,8 @@ public:
     TFilterHandler OnFilter;
 
     // Column * 2 + direction (1 ascending, 0 descending) over the columns Name, Time, Size and Attributes; folders
-    // always come first. 1 at creation. The list header shows it; the list follows at the next Fill.
+    // always come first. 1 at creation. The list header shows it, and the list is sorted by it at once, keeping its
+    // focused item.
     int SortMode() const { return SortMode_; }
     void SetSortMode(int Mode);
 
@@ -98,7 +99,7 @@ public:
     const QString& FileMask() const { return FileMask_; }
 
     // The accepted extensions from a ";"-separated list: each trimmed, upper-cased, stripped of control characters
-    // and of characters no file name may hold, kept when not empty. Empty accepts every file.
+    // and of characters no file name may hold, kept when not empty. Empty accepts every file, and OK any valid name.
     void SetMasks(const QString& Text);
     // As a field list, each extension followed by ";".
     QString Masks() const;
