@@ -1,12 +1,20 @@
-// Renders the prompt and both modes of the master password dialog to PNG files in the folder given on the command
-// line, each while it runs modally with some text typed, so a person can check their layout.
+// Renders the prompt, both modes of the master password dialog and both modes of the file locator to PNG files in
+// the folder given on the command line, each while it runs modally with some text typed, so a person can check
+// their layout.
 
 #include "app/FenkPasswordDlg.h"
+#include "foundation/NFileUtilities.h"
+#include "ui/actions/NControl.h"
+#include "ui/lists/NListPanel.h"
+#include "ui/lists/NLocator.h"
 #include "ui/platform/NApplication.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -69,6 +77,65 @@ bool ShootPasswordDialog(const QDir& Folder, const QString& Name, bool IsNew, co
     return shot.IsSaved();
 }
 
+// A folder of vaults as a user keeps them: three subfolders, four vault files (one with a name that had to be
+// percent-encoded), a hidden one and a text file the masks do not accept, each with its own time.
+bool MakeVaultFolder(const QString& Folder)
+{
+    QDir folder(Folder);
+    for (const char* name : {"Archive", "Family", "Work"}) {
+        if (!folder.mkpath(QString::fromLatin1(name)))
+            return false;
+    }
+    const struct
+    {
+        const char* Name;
+        int Size;
+        int DaysAgo;
+    } files[] = {{"household.fkx", 18'432, 2},        {"work.fkx", 7'936, 40},    {"travel 2024.fkx", 3'584, 180},
+                 {"club%3A members.fkx", 1'280, 400}, {".recovery.fkx", 896, 12}, {"notes.txt", 312, 1}};
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const auto& file : files) {
+        QFile output(folder.filePath(QString::fromLatin1(file.Name)));
+        if (!output.open(QIODevice::WriteOnly) || output.write(QByteArray(file.Size, 'x')) != file.Size ||
+            !output.flush())
+            return false;
+        output.setFileTime(now.addDays(-file.DaysAgo).addSecs(-3600 * file.DaysAgo), QFileDevice::FileModificationTime);
+    }
+    return true;
+}
+
+// Shows vault files by their decoded names, as the main window does.
+class TVaultCaptions : public QObject
+{
+public:
+    void Filter(TNELocator&, const TNESearchRec& Entry, QString& Caption, bool&)
+    {
+        if (!Entry.IsFolder() && Entry.Name.endsWith(QStringLiteral(".fkx"), Qt::CaseInsensitive))
+            Caption = PercentDecode(Entry.Name);
+    }
+};
+
+bool ShootLocator(const QDir& Folder, const QString& Name, bool SaveMode, const QString& VaultFolder)
+{
+    TVaultCaptions captions;
+    TNELocator locator;
+    locator.SaveMode = SaveMode;
+    locator.Form().setWindowTitle(SaveMode ? QStringLiteral("New Fenk File") : QStringLiteral("Open Fenk File"));
+    locator.Form().resize(qRound(DefaultFormWidth() * 0.8), qRound(DefaultFormHeight() * 0.9));
+    locator.SetSortMode(1);
+    locator.OnFilter = {&captions, &TVaultCaptions::Filter};
+    locator.SetPath(VaultFolder + QStringLiteral("/*.fkx"));
+    locator.SetMasks(QStringLiteral("fkx"));
+    TShot shot(Folder, Name, [&locator, SaveMode] {
+        if (SaveMode)
+            locator.FileNameEdit().setText(QStringLiteral("shared with Sam.fkx"));
+        else
+            SelectListItem(&locator.ListView(), 4);
+    });
+    locator.Execute();
+    return shot.IsSaved();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,9 +154,17 @@ int main(int argc, char** argv)
         return 1;
     }
     const QString longPath = QStringLiteral("/home/ann/Documents/Household/Accounts and contracts/2024/vault.fkx");
+    const QTemporaryDir home;
+    const QString vaults = home.filePath(QStringLiteral("Vaults"));
+    if (!home.isValid() || !MakeVaultFolder(vaults)) {
+        std::fprintf(stderr, "cannot make the vault folder of the locator's pictures\n");
+        return 1;
+    }
     const bool saved = ShootPrompt(folder) &&
                        ShootPasswordDialog(folder, QStringLiteral("password-unlock.png"), false,
                                            QStringLiteral("/home/ann/vault.fkx")) &&
-                       ShootPasswordDialog(folder, QStringLiteral("password-new.png"), true, longPath);
+                       ShootPasswordDialog(folder, QStringLiteral("password-new.png"), true, longPath) &&
+                       ShootLocator(folder, QStringLiteral("locator-open.png"), false, vaults) &&
+                       ShootLocator(folder, QStringLiteral("locator-save.png"), true, vaults);
     return saved ? 0 : 1;
 }

@@ -79,6 +79,8 @@ void TModalDriver::Poll()
     Pending_.pop_front();
     QPointer<QWidget> dialog(modal);
     Answering_.push_back(dialog); // an answer may open a nested dialog that the next answer takes
+    // A timer never fires again inside its own timeout; started anew it does, so the nested dialog's loop polls.
+    Timer_.start();
     answer(*modal);
     Answering_.pop_back();
     ++Answered_;
