@@ -48,7 +48,7 @@ struct TShown
 
 class FenkMain : public TApplicationFixture
 {
-protected:
+public:
     void TearDown() override
     {
         if (Form) {
@@ -98,11 +98,16 @@ protected:
                 edit->setFocus();
                 edit->setText(target.absolutePath() + QStringLiteral("/*.fkx"));
                 QTest::keyClick(edit, Qt::Key_Return);
-                QWidget* next = Dialog.focusWidget();
-                if (auto* name = qobject_cast<QLineEdit*>(next); name && name != edit) {
-                    name->setText(target.fileName()); // saving: a name is typed
+                QWidget* next = nullptr;
+                for (auto* other : Dialog.findChildren<TNEOpaqueEdit*>()) {
+                    if (other != edit && other->isVisible() && other->isEnabled())
+                        next = other; // saving: the file name box takes a name
+                }
+                if (auto* name = qobject_cast<QLineEdit*>(next)) {
+                    name->setFocus();
+                    name->setText(target.fileName());
                 } else {
-                    auto* list = qobject_cast<TNEListView*>(next);
+                    auto* list = Dialog.findChild<TNEListView*>();
                     ASSERT_NE(list, nullptr);
                     const int item = [&] {
                         for (int i = 0; i < list->Model().ItemCount(); ++i) {
@@ -112,7 +117,9 @@ protected:
                         return -1;
                     }();
                     ASSERT_GE(item, 0) << qPrintable(Path);
+                    list->setFocus();
                     SelectListItem(list, item);
+                    next = list;
                 }
                 QTest::keyClick(next, Qt::Key_Return); // opens the file, or accepts the name
                 return;
@@ -289,5 +296,135 @@ TEST_F(FenkMain, AFailedOpenLeavesThePreviousVaultShownAsItWas)
                                     [&](const QString& w) { return texts.last().startsWith(w); }))
                 << c.Name << ": " << qPrintable(texts.last());
         }
+    }
+}
+
+TEST_F(FenkMain, NewAsksTheMasterPasswordTwiceAndLeavesNoFileWhenRefused)
+{
+    const struct
+    {
+        const char* Name;
+        QString Password;
+        QString Verify;
+        bool IsCreated;
+    } cases[] = {
+        {"typed twice", QStringLiteral("new secret"), QString(), true},
+        {"typed differently", QStringLiteral("new secret"), QStringLiteral("new secreT"), false},
+        {"cancelled", QString(), QString(), false},
+    };
+    Start();
+    for (const auto& c : cases) {
+        Presenter.Clear();
+        const QString path = Folder.FilePath(QString::fromLatin1(c.Name).replace(u' ', u'-') + ".fkx");
+        AnswerLocator(path);
+        AnswerPassword(c.Password, c.Verify);
+        Press(Qt::Key_N, Qt::ControlModifier);
+        EXPECT_EQ(QFileInfo::exists(path), c.IsCreated) << c.Name;
+        const TShown shown = Shown();
+        if (c.IsCreated) {
+            EXPECT_EQ(shown.Title, "Fenk - " + QFileInfo(path).fileName()) << c.Name;
+            EXPECT_EQ(shown.States, States(true, false, false)) << c.Name;
+            EXPECT_TRUE(Form->ActionView().HasFocusedButton()) << c.Name;
+            Press(Qt::Key_Delete, Qt::ControlModifier); // closed again for the next case
+        } else {
+            EXPECT_EQ(shown.Title, QStringLiteral("Fenk")) << c.Name;
+            EXPECT_EQ(shown.States, States(false, false, false)) << c.Name;
+        }
+    }
+}
+
+TEST_F(FenkMain, SavesWhatOpensAgainAndRefusesAFolder)
+{
+    TFenkForm& form = Start();
+    const QString path = CopyOf(QStringLiteral("vault-a.fkx"));
+    Open(path);
+    Press(Qt::Key_Delete); // the current row, bank
+    EXPECT_EQ(Shown().States, States(true, true, true));
+    Press(Qt::Key_S, Qt::ControlModifier);
+    const TShown saved = Shown();
+    EXPECT_EQ(saved.States, States(true, true, false));
+    EXPECT_EQ(saved.Rows.size(), 2);
+
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Shown().Rows, QStringList());
+    Open(path);
+    EXPECT_EQ(Shown().Rows, saved.Rows);
+
+    Press(Qt::Key_Delete);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+    Presenter.Clear();
+    Press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Presenter.Texts(), QStringList{QStringLiteral("File save error")});
+    EXPECT_TRUE(form.Document().DocumentModified());
+    EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(FenkMain, AsksBeforeDiscardingChangesAndKeepsThemOnNo)
+{
+    // Each way of leaving the vault, unchanged and changed, with both answers.
+    const struct
+    {
+        const char* Name;
+        std::function<void(FenkMain&)> Leave;
+        QString Question;
+        bool LeavesWindow;
+    } ways[] = {
+        {"Ctrl+Del", [](FenkMain& t) { t.Press(Qt::Key_Delete, Qt::ControlModifier); },
+         QStringLiteral("Discard changes in current file?"), false},
+        {"Esc", [](FenkMain& t) { t.Press(Qt::Key_Escape); }, QStringLiteral("Exit without saving?"), true},
+        {"close box", [](FenkMain& t) { t.Form->close(); }, QStringLiteral("Exit without saving?"), true},
+    };
+    for (const auto& way : ways) {
+        for (const bool isModified : {false, true}) {
+            for (const bool answer : {false, true}) {
+                const std::string name =
+                    std::string(way.Name) + (isModified ? " modified" : " clean") + (answer ? " yes" : " no");
+                Start();
+                Open(CopyOf(QStringLiteral("vault-a.fkx")));
+                if (isModified)
+                    Press(Qt::Key_Delete);
+                const TShown before = Shown();
+                Presenter.Clear();
+                Presenter.AnswerNext(answer);
+                way.Leave(*this);
+                const bool asked = Presenter.Texts() == QStringList{way.Question};
+                EXPECT_EQ(asked, isModified) << name;
+                const bool leaves = !isModified || answer;
+                if (way.LeavesWindow) {
+                    EXPECT_EQ(Form->isVisible(), !leaves) << name;
+                } else if (leaves) {
+                    EXPECT_EQ(Shown().Title, QStringLiteral("Fenk")) << name;
+                    EXPECT_EQ(Shown().Rows, QStringList()) << name;
+                }
+                if (!leaves) {
+                    EXPECT_EQ(Shown(), before) << name;
+                }
+                Form->OnCloseQuery = {};
+                Form.reset();
+            }
+        }
+    }
+}
+
+TEST_F(FenkMain, ANewMasterPasswordTakesEffectAtTheNextSave)
+{
+    Start();
+    const QString path = CopyOf(QStringLiteral("vault-a.fkx"));
+    Open(path);
+    const TShown opened = Shown();
+    AnswerPassword(QStringLiteral("a new one"));
+    Press(Qt::Key_F2, Qt::ControlModifier);
+    EXPECT_EQ(Shown().States, States(true, true, true)) << "saving is enabled with no row changed";
+    EXPECT_EQ(Shown().Title, QStringLiteral("Fenk - vault-a.fkx"));
+    Press(Qt::Key_S, Qt::ControlModifier);
+
+    for (const auto& [password, result] : {std::pair{VaultPassword, TFenkLoadResult::Failed},
+                                           std::pair{QStringLiteral("a new one"), TFenkLoadResult::Loaded}}) {
+        Press(Qt::Key_Delete, Qt::ControlModifier);
+        Presenter.Clear();
+        Open(path, password);
+        EXPECT_EQ(Shown().Rows, result == TFenkLoadResult::Loaded ? opened.Rows : QStringList())
+            << qPrintable(password);
     }
 }
