@@ -78,7 +78,8 @@ glyph-sheet: configure
 	cmake --build $(BUILD) --target GlyphSheet
 	$(CTEST_ENV) $(BUILD)/tools/GlyphSheet $(BUILD)/shots/glyph-sheet.png
 
-# Pictures of the dialogs (text prompt, master password, file locator), rendered offscreen, in $(BUILD)/shots/
+# Pictures of the dialogs (text prompt, master password, file locator, row editor, row picker), rendered offscreen,
+# in $(BUILD)/shots/
 dialog-shots: configure
 	cmake --build $(BUILD) --target fenk_dialog_shots
 	$(CTEST_ENV) $(BUILD)/tools/shots/fenk_dialog_shots $(BUILD)/shots

@@ -1,10 +1,12 @@
-// Renders the prompt, both modes of the master password dialog and both modes of the file locator to PNG files in
-// the folder given on the command line, each while it runs modally with some text typed, so a person can check
-// their layout.
+// Renders the prompt, both modes of the master password dialog, both modes of the file locator, the row editor and
+// the row picker to PNG files in the folder given on the command line, each while it runs modally with some text
+// typed, so a person can check their layout.
 
+#include "app/FenkDocument.h"
 #include "app/FenkPasswordDlg.h"
 #include "foundation/NFileUtilities.h"
 #include "ui/actions/NControl.h"
+#include "ui/lists/NEdit.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/lists/NLocator.h"
 #include "ui/platform/NApplication.h"
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -136,6 +139,24 @@ bool ShootLocator(const QDir& Folder, const QString& Name, bool SaveMode, const 
     return shot.IsSaved();
 }
 
+// The row editor inserting a login, all four fields filled in and a note of three lines.
+bool ShootLoginEditor(const QDir& Folder)
+{
+    TFenkDocument document({});
+    TNERowset& logins = *document.Store().FindRowset(document.Store().FindRowsetID(LoginRowsetName));
+    TNERowEditor editor;
+    TShot shot(Folder, QStringLiteral("row-editor-login.png"), [&editor] {
+        const QStringList values = {QStringLiteral("mail.example.org"), QStringLiteral("ann.smith"),
+                                    QStringLiteral("correct horse battery staple")};
+        for (int column = 0; column < 3; ++column)
+            qobject_cast<QLineEdit*>(editor.Editors()[std::size_t(column)]->FocusControl())->setText(values[column]);
+        qobject_cast<QPlainTextEdit*>(editor.Editors()[3]->FocusControl())
+            ->setPlainText(QStringLiteral("Recovery codes in the drawer\nSecurity question: first pet\nRenew in May"));
+    });
+    editor.Execute(logins, -1);
+    return shot.IsSaved();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -165,6 +186,7 @@ int main(int argc, char** argv)
                                            QStringLiteral("/home/ann/vault.fkx")) &&
                        ShootPasswordDialog(folder, QStringLiteral("password-new.png"), true, longPath) &&
                        ShootLocator(folder, QStringLiteral("locator-open.png"), false, vaults) &&
-                       ShootLocator(folder, QStringLiteral("locator-save.png"), true, vaults);
+                       ShootLocator(folder, QStringLiteral("locator-save.png"), true, vaults) &&
+                       ShootLoginEditor(folder);
     return saved ? 0 : 1;
 }
