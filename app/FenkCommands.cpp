@@ -29,12 +29,12 @@ template <typename Load> TFenkLoadResult TFenkForm::RunLoad(const QString& FileN
 {
     // The list shows rows of the document: it is refilled whatever the load did to them, and when the document
     // stayed as it was its current row stays current.
-    TNERow* const currentRow = List_->ItemRow(List_->FocusedItem());
+    TNERow* const currentRow = List_->RowOf(List_->FocusedItem());
     TFenkLoadResult result = TFenkLoadResult::Failed;
     const auto showDocument = qScopeGuard([&] {
         ReloadList();
         if (result != TFenkLoadResult::Loaded && currentRow)
-            SelectListItem(List_, List_->Model().FindItemByData(TNEItemData(currentRow)));
+            SelectListItem(List_, List_->ItemOf(currentRow));
         UpdateTitle();
     });
     const TFenkProgressDialog progress(*this, Document_,
@@ -100,25 +100,25 @@ void TFenkForm::ExitProgram(QObject*)
 
 void TFenkForm::CopyPassword(QObject*)
 {
-    const TNERow* row = List_->ItemRow(List_->SelectedItem());
+    const TNERow* row = List_->RowOf(List_->SelectedItem());
     if (row && List_->PasswordColumn() >= 0)
         CopyTextToClipboard(row->GetString(List_->PasswordColumn()), true);
 }
 
 void TFenkForm::InsertRow(QObject*)
 {
-    RunRowCommand([] {});
+    RunRowCommand([this] { List_->InsertNewRow(); });
 }
 
 void TFenkForm::EditRow(QObject*)
 {
-    RunRowCommand([] {});
+    RunRowCommand([this] { List_->EditCurrentRow(); });
 }
 
 void TFenkForm::DeleteRow(QObject*)
 {
     RunRowCommand([this] {
-        if (TNERow* row = List_->ItemRow(List_->FocusedItem())) {
+        if (TNERow* row = List_->RowOf(List_->FocusedItem())) {
             Document_.Store().ReleaseReferences(*row);
             List_->DeleteCurrentRow();
         }

@@ -5,6 +5,8 @@
 #include "store/NRowset.h"
 #include "ui/platform/NDesktop.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 constexpr char16_t PasswordColumnName[] = u"PASSWORD";
@@ -16,15 +18,11 @@ const QChar Bullet(0x2022);
 
 } // namespace
 
-TFenkList::TFenkList(QWidget* Parent) : TNEListView(Parent)
+TFenkList::TFenkList(QWidget* Parent) : TNEAbstractRowList(Parent)
 {
     const QColor listColor = palette().color(QPalette::Base);
-    AddShadedGlyph(Images_, 25, listColor, true);
-    AddShadedGlyph(Images_, 24, listColor, true);
-    SetSmallImages(&Images_);
-    Model().SetCompare([this](const TNEListItem& Left, const TNEListItem& Right) {
-        return CompareListRows(Left.Data().Pointer<TNERow>(), Right.Data().Pointer<TNERow>());
-    });
+    AddShadedGlyph(Images(), 25, listColor, true);
+    AddShadedGlyph(Images(), 24, listColor, true);
     OnColumnClick = {this, &TFenkList::ColumnClicked};
     OnSelectItem = {this, &TFenkList::SelectItem};
 }
@@ -33,30 +31,19 @@ TFenkList::~TFenkList() = default;
 
 void TFenkList::SetRowset(TNERowset* Rowset)
 {
-    TNEListUpdate update(Model());
-    Model().ClearItems();
-    Model().ClearColumns();
-    Rowset_ = Rowset;
+    TNEAbstractRowList::SetRowset(Rowset);
     PasswordColumn_ = Rowset ? Rowset->IndexOfColumn(PasswordColumnName) : -1;
-    if (!Rowset)
-        return;
-    for (int column = 0; column < Rowset->ColumnCount(); ++column)
-        Model().AddColumn(Rowset->Columns(column).Caption(), 27);
 }
 
 void TFenkList::ReloadRows()
 {
-    {
-        TNEHourglass hourglass;
-        TNEListUpdate update(Model());
-        Model().ClearItems();
-        TNEColumnSizer sizer(*this);
-        if (Rowset_) {
-            TNERowIterator rows(*Rowset_);
-            for (rows.First(); !rows.IsDone(); rows.Next())
-                sizer.MeasureItem(AddRowItem(*rows.Current()));
-        }
-        sizer.ApplyWidths();
+    if (Rowset()) {
+        TNERowIterator rows(*Rowset());
+        SetRowSource(&rows);
+        const auto clearSource = qScopeGuard([this] { SetRowSource(nullptr); });
+        TNEAbstractRowList::ReloadRows();
+    } else {
+        ClearRows();
     }
     AutoSizeSortColumn();
 }
@@ -65,37 +52,24 @@ int TFenkList::CompareListRows(const TNERow* Left, const TNERow* Right) const
 {
     int order = Left && Right ? CompareField(Left, Right, SortColumn()) : 0;
     if (order == 0)
-        order = CompareRows(Left, Right);
+        order = TNEAbstractRowList::CompareListRows(Left, Right);
     return SortDirection() == 1 ? order : -order;
 }
 
-int TFenkList::AddRowItem(TNERow& Row)
+int TFenkList::AddRowItem(TNERow* Row)
 {
-    QStringList texts;
-    const int columns = Row.Rowset().ColumnCount();
-    for (int column = 0; column < columns; ++column)
-        texts.append(column == PasswordColumn_ ? SharedMask(Row.GetString(column)) : Row.GetText(column));
-    return Model().AddItem(texts, TNEItemData(&Row), UnselectedImage);
-}
-
-TNERow* TFenkList::ItemRow(int Item) const
-{
-    return Item >= 0 && Item < Model().ItemCount() ? Model().Item(Item).Data().Pointer<TNERow>() : nullptr;
-}
-
-void TFenkList::DeleteCurrentRow()
-{
-    TNERow* row = ItemRow(FocusedItem());
-    if (!row)
-        return;
-    if (row->EngagedCount() > 0) {
-        ShowWarning(QStringLiteral("A referenced row cannot be deleted"));
-        return;
+    if (!Row)
+        return -1;
+    const int item = AppendRowItem(*Row, UnselectedImage);
+    if (PasswordColumn_ < 0)
+        return item;
+    try {
+        Model().SetItemText(item, PasswordColumn_, SharedMask(Row->GetString(PasswordColumn_)));
+    } catch (...) {
+        Model().RemoveItem(item);
+        throw;
     }
-    const int item = FocusedItem();
-    row->Rowset().DeleteRow(row->ID());
-    Model().RemoveItem(item);
-    SelectListItem(this, std::min(item, Model().ItemCount() - 1));
+    return item;
 }
 
 void TFenkList::ColumnClicked(int Column)

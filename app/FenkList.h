@@ -3,6 +3,7 @@
 #include "ui/actions/NControl.h"
 #include "ui/actions/NToolStrip.h"
 #include "ui/lists/NList.h"
+#include "ui/lists/NRowList.h"
 
 #include <QString>
 
@@ -14,7 +15,7 @@ class TNERowset;
 
 // The list of the logins: one item per row of the login rowset, the passwords masked, sorted by any column with a
 // click on its header (a second click on the same header turns the order round).
-class TFenkList : public TNEListView
+class TFenkList : public TNEAbstractRowList
 {
     Q_OBJECT
 
@@ -22,22 +23,16 @@ public:
     explicit TFenkList(QWidget* Parent = nullptr);
     ~TFenkList() override;
 
-    TNERowset* Rowset() const { return Rowset_; }
     // The index of the PASSWORD column in the attached rowset, -1 when there is none.
     int PasswordColumn() const { return PasswordColumn_; }
 
-    // Attaches a rowset (or none) and rebuilds the columns from it; the items are removed.
-    void SetRowset(TNERowset* Rowset);
+    void SetRowset(TNERowset* Rowset) override;
     // Refills the items from the rowset and widens the sort column to its caption.
-    void ReloadRows();
-    // The order of two rows: by the sort column, then by the whole row, turned round for direction 0.
-    int CompareListRows(const TNERow* Left, const TNERow* Right) const;
-    // Adds the item of a row, its password masked with one bullet per character; the new item's position.
-    int AddRowItem(TNERow& Row);
-    // The row an item shows; nullptr for -1.
-    TNERow* ItemRow(int Item) const;
-    // Deletes the focused row from the rowset and its item from the list; the next item becomes current.
-    void DeleteCurrentRow();
+    void ReloadRows() override;
+    // By the sort column, then in the row store's order; turned round for direction 0.
+    int CompareListRows(const TNERow* Left, const TNERow* Right) const override;
+    // The item of a row, its password masked with one bullet per character.
+    int AddRowItem(TNERow* Row) override;
 
     // The header of Column was clicked: sort by it, or turn the order round when it is the sort column already.
     void ColumnClicked(int Column);
@@ -50,9 +45,7 @@ private:
     // One shared text per mask length, so that a large vault's masks cost nothing per item.
     const QString& SharedMask(const QString& Password);
 
-    TNERowset* Rowset_ = nullptr;
     int PasswordColumn_ = -1;
-    TNEImageList Images_{16, 17};
     std::vector<QString> Masks_;
 };
 
