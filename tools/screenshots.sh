@@ -12,7 +12,7 @@ cli=$build/app/cli/fenk-cli
 grab=$build/tools/shots/fenk-screen-grab
 password='correct horse battery'
 
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/fenk.XXXX)
 server=
 program=
 cleanup()
@@ -28,7 +28,7 @@ display=:$((100 + $$ % 400))
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 server=$!
 mkdir -m 700 "$work/runtime"
-export DISPLAY=$display QT_QPA_PLATFORM=xcb HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
+export DISPLAY=$display QT_QPA_PLATFORM=xcb HOME=$work/anna XDG_CONFIG_HOME=$work/anna/.config XDG_RUNTIME_DIR=$work/runtime
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME SESSION_MANAGER
 for _ in $(seq 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
@@ -108,7 +108,7 @@ main=$(window 'Fenk - logins.fkx')
 xdotool windowfocus --sync "$main"
 keys Down Down
 shoot "$main" main-window.png
-type_text 'mail'
+type_text 'river'
 shoot "$main" find-bar.png
 keys Escape
 keys F2
