@@ -28,7 +28,9 @@ void TFenkProgressDialog::Progress(std::int32_t Position, std::int32_t Total, bo
         Elapsed_.start();
         SinceEvents_.start();
     }
+    bool isShown = false;
     if (!Dialog_ && Elapsed_.elapsed() >= ShowAfterMs) {
+        isShown = true;
         Dialog_ = std::make_unique<QProgressDialog>(Label_, QStringLiteral("Cancel"), 0, 0, &Owner_);
         Dialog_->setWindowTitle(Owner_.window()->windowTitle());
         Dialog_->setWindowModality(Qt::WindowModal);
@@ -41,7 +43,7 @@ void TFenkProgressDialog::Progress(std::int32_t Position, std::int32_t Total, bo
         return;
     Dialog_->setMaximum(std::max(Total, 1));
     Dialog_->setValue(std::clamp(Position, 0, Dialog_->maximum()));
-    if (SinceEvents_.elapsed() >= EventIntervalMs) {
+    if (isShown || SinceEvents_.elapsed() >= EventIntervalMs) {
         SinceEvents_.restart();
         QCoreApplication::processEvents();
     }

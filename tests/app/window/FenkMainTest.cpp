@@ -1,7 +1,9 @@
 #include "app/FenkMain.h"
 
+#include "app/FenkGuide.h"
 #include "app/FenkList.h"
 #include "app/FenkProgress.h"
+#include "foundation/NStruct.h"
 #include "store/NRowset.h"
 #include "tests/support/LockHolder.h"
 #include "tests/support/TemporaryFolder.h"
@@ -19,12 +21,15 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <sys/file.h>
+#include <utility>
 
 void PrintTo(const QString& Text, std::ostream* Out)
 {
@@ -71,7 +76,12 @@ public:
     {
         QTest::keyClick(Focused(), Key, Modifiers);
     }
-    void Type(const QString& Text) const { QTest::keyClicks(Focused(), Text); }
+    // Each character goes where the focus is then, as the first one typed into the list opens the find bar.
+    void Type(const QString& Text) const
+    {
+        for (const QChar character : Text)
+            QTest::keyClick(Focused(), character.toLatin1());
+    }
     // The focused control once the main window is active again, as the desktop makes it when its dialogs close.
     QWidget* Focused() const
     {
@@ -427,4 +437,267 @@ TEST_F(FenkMain, ANewMasterPasswordTakesEffectAtTheNextSave)
         EXPECT_EQ(Shown().Rows, result == TFenkLoadResult::Loaded ? opened.Rows : QStringList())
             << qPrintable(password);
     }
+}
+
+namespace {
+
+// The row editor's text fields from the top, and the note's memo.
+void AnswerEditor(TModalDriver& Driver, const QString& LoginName, bool Accept)
+{
+    Driver.Answer([LoginName, Accept](QWidget& Dialog) {
+        QList<QLineEdit*> fields = Dialog.findChildren<QLineEdit*>();
+        fields.removeIf([](QLineEdit* f) { return !f->isVisible(); });
+        std::sort(fields.begin(), fields.end(), [](QLineEdit* a, QLineEdit* b) { return a->y() < b->y(); });
+        ASSERT_GE(fields.size(), 3);
+        if (fields[0]->text().isEmpty())
+            QTest::keyClicks(fields[0], QStringLiteral("new.example"));
+        fields[1]->selectAll();
+        QTest::keyClicks(fields[1], LoginName);
+        QTest::keyClick(fields[1], Accept ? Qt::Key_Return : Qt::Key_Escape,
+                        Accept ? Qt::ControlModifier : Qt::NoModifier);
+    });
+}
+
+QPoint ItemCenter(const TFenkList& List, int Item)
+{
+    return List.visualRect(List.Model().index(Item, 0)).center();
+}
+
+} // namespace
+
+TEST_F(FenkMain, RowCommandsByKeyAndMouseMarkTheVaultModifiedOnlyWhenTheyChangeIt)
+{
+    const struct
+    {
+        const char* Name;
+        std::function<void(FenkMain&)> Run;
+        QStringList Sites; // the site names after the command, in list order
+        QString Current;   // the current row afterwards, as "site|login"
+        bool IsModified;
+    } cases[] = {
+        {"Ins, accepted",
+         [](FenkMain& t) {
+             AnswerEditor(t.Driver, QStringLiteral("neo"), true);
+             t.Press(Qt::Key_Insert);
+         },
+         {"bank", "example.com", "mail.example.org", "new.example"},
+         "new.example|neo",
+         true},
+        {"Ins, cancelled",
+         [](FenkMain& t) {
+             AnswerEditor(t.Driver, QStringLiteral("neo"), false);
+             t.Press(Qt::Key_Insert);
+         },
+         {"bank", "example.com", "mail.example.org"},
+         "example.com|alice",
+         false},
+        {"F2, accepted",
+         [](FenkMain& t) {
+             AnswerEditor(t.Driver, QStringLiteral("alicia"), true);
+             t.Press(Qt::Key_F2);
+         },
+         {"bank", "example.com", "mail.example.org"},
+         "example.com|alicia",
+         true},
+        {"Enter, cancelled",
+         [](FenkMain& t) {
+             AnswerEditor(t.Driver, QStringLiteral("alicia"), false);
+             t.Press(Qt::Key_Return);
+         },
+         {"bank", "example.com", "mail.example.org"},
+         "example.com|alice",
+         false},
+        {"click on a row, accepted",
+         [](FenkMain& t) {
+             AnswerEditor(t.Driver, QStringLiteral("bobby"), true);
+             QTest::mouseClick(t.Form->List().viewport(), Qt::LeftButton, {}, ItemCenter(t.Form->List(), 2));
+         },
+         {"bank", "example.com", "mail.example.org"},
+         "mail.example.org|bobby",
+         true},
+        {"Del",
+         [](FenkMain& t) { t.Press(Qt::Key_Delete); },
+         {"bank", "mail.example.org"},
+         "mail.example.org|bob@example.org",
+         true},
+        {"delete button",
+         [](FenkMain& t) {
+             auto& buttons = t.Form->RowToolBar().Buttons();
+             for (std::int32_t i = 0; i < buttons.Count(); ++i) {
+                 if (buttons.GetItem(i)->Handler() == TNEActionHandler(t.Form.get(), &TFenkForm::DeleteRow))
+                     QTest::mouseClick(buttons.GetItem(i), Qt::LeftButton);
+             }
+         },
+         {"bank", "mail.example.org"},
+         "mail.example.org|bob@example.org",
+         true},
+    };
+    for (const auto& c : cases) {
+        Start();
+        Open(CopyOf(QStringLiteral("vault-a.fkx")));
+        Press(Qt::Key_Down); // example.com
+        c.Run(*this);
+        const TShown shown = Shown();
+        QStringList sites;
+        for (const QString& row : shown.Rows)
+            sites.append(row.section(u'|', 0, 0));
+        EXPECT_EQ(sites, c.Sites) << c.Name;
+        EXPECT_EQ(shown.CurrentRow.section(u'|', 0, 1), c.Current) << c.Name;
+        EXPECT_EQ(Form->Document().DocumentModified(), c.IsModified) << c.Name;
+        EXPECT_EQ(shown.States, States(true, true, c.IsModified)) << c.Name;
+        EXPECT_EQ(Focused(), &Form->List()) << c.Name;
+        Form->OnCloseQuery = {};
+        Form.reset();
+    }
+}
+
+TEST_F(FenkMain, CopiesTheRealPasswordMarkedSecretAndNothingWithoutRows)
+{
+    Start();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    AnswerLocator(Folder.FilePath(QStringLiteral("empty.fkx")));
+    AnswerPassword(QStringLiteral("pw"));
+    Press(Qt::Key_N, Qt::ControlModifier);
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(ClipboardText(), QStringLiteral("before"));
+
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    Open(CopyOf(QStringLiteral("vault-a.fkx")));
+    Press(Qt::Key_Down);
+    Press(Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    EXPECT_EQ(copied->text(), QStringLiteral("correct horse"));
+    EXPECT_EQ(copied->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+}
+
+TEST_F(FenkMain, SortsByHeaderClicksAndFindsAsTheUserTypes)
+{
+    TFenkForm& form = Start();
+    Open(CopyOf(QStringLiteral("vault-a.fkx")));
+    const QStringList first = Shown().Rows;
+    QHeaderView* header = form.List().header();
+    const auto clickHeader = [&](int Column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(Column) + 5, header->height() / 2));
+        return Shown().Rows;
+    };
+    const QStringList reversed = clickHeader(0);
+    EXPECT_EQ(reversed, QStringList(first.rbegin(), first.rend()));
+    EXPECT_EQ(clickHeader(0), first) << "a second click restores the order";
+    const QStringList byLogin = clickHeader(1);
+    EXPECT_EQ(byLogin.first().section(u'|', 1, 1), QStringLiteral("alice"));
+    EXPECT_EQ(form.List().SortColumn(), 1);
+    clickHeader(0);
+
+    Type(QStringLiteral("mail"));
+    ASSERT_TRUE(form.ListPanel().IsSearchOpen());
+    EXPECT_EQ(Focused(), &form.ListPanel().FindEdit());
+    EXPECT_EQ(form.ListPanel().FindEdit().text(), QStringLiteral("mail"));
+    EXPECT_EQ(Shown().CurrentRow.section(u'|', 0, 0), QStringLiteral("mail.example.org"));
+    for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete}) {
+        Press(key);
+    }
+    EXPECT_EQ(form.ListPanel().FindEdit().text(), QStringLiteral("ai")) << "Del and Backspace edit the search";
+    EXPECT_EQ(Shown().Rows.size(), 3) << "and delete no login";
+    EXPECT_FALSE(form.Document().DocumentModified());
+    Press(Qt::Key_F6);
+    EXPECT_EQ(Focused(), &form.List());
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(form.ListPanel().IsSearchOpen());
+    EXPECT_TRUE(form.isVisible()) << "Esc closed the find bar, not the window";
+}
+
+TEST_F(FenkMain, F1AndTheLinkTellWhereTheGuideIsWhenItCannotBeOpened)
+{
+    TFenkForm& form = Start();
+    const QString expected = QStringLiteral("Please visit ") + UserGuideUrl().toString();
+    Press(Qt::Key_F1);
+    QTest::mouseClick(&form.ToolStrip().LinkButton(), Qt::LeftButton);
+    EXPECT_EQ(Presenter.Texts(), QStringList({expected, expected}));
+    EXPECT_EQ(form.ToolStrip().LinkButton().toolTip(), QStringLiteral("Visit Orvendale (F1)"));
+}
+
+TEST_F(FenkMain, OpensTheFileOrFolderOfTheCommandLineOnTheFirstShow)
+{
+    const QString vault = CopyOf(QStringLiteral("vault-a.fkx"));
+    const struct
+    {
+        const char* Name;
+        QString Argument;
+        bool IsOpened;
+        bool ShowsLocator;
+    } cases[] = {
+        {"a vault", QStringLiteral("  ") + vault + QStringLiteral(" "), true, false},
+        {"a folder", Folder.Path(), false, true},
+        {"a missing file", Folder.FilePath(QStringLiteral("missing.fkx")), false, false},
+    };
+    for (const auto& c : cases) {
+        QString locatorPath;
+        if (c.IsOpened)
+            AnswerPassword(VaultPassword);
+        if (c.ShowsLocator) {
+            Driver.Answer([&](QWidget& Dialog) {
+                for (auto* edit : Dialog.findChildren<TNEOpaqueEdit*>())
+                    if (edit->text().contains(u'*'))
+                        locatorPath = edit->text();
+                Dialog.close();
+            });
+        }
+        const int answered = Driver.AnsweredCount();
+        Start({c.Argument});
+        EXPECT_EQ(Driver.AnsweredCount() - answered, int(c.IsOpened) + int(c.ShowsLocator)) << c.Name;
+        EXPECT_EQ(Shown().Title, c.IsOpened ? QStringLiteral("Fenk - vault-a.fkx") : QStringLiteral("Fenk")) << c.Name;
+        if (c.ShowsLocator) {
+            EXPECT_EQ(locatorPath, Folder.Path() + QStringLiteral("/*.fkx")) << c.Name;
+        }
+        Form.reset();
+    }
+}
+
+TEST_F(FenkMain, CancellingTheProgressOfALongLoadOrSaveChangesNothing)
+{
+    const int savedDelay = std::exchange(TFenkProgressDialog::ShowAfterMs, 0);
+    const auto restoreDelay = qScopeGuard([&] { TFenkProgressDialog::ShowAfterMs = savedDelay; });
+    TFenkForm& form = Start();
+    const QString big = Folder.FilePath(QStringLiteral("big.fkx"));
+    AnswerLocator(big);
+    AnswerPassword(QStringLiteral("pw"));
+    Press(Qt::Key_N, Qt::ControlModifier);
+    form.Document().RunRowCommand([&] {
+        TNERowset& logins = *form.Document().LoginRowset();
+        for (int i = 0; i < 3000; ++i)
+            logins.InsertRow(
+                JoinItems({QStringLiteral("site %1").arg(i), QStringLiteral("me"), QStringLiteral("pw"), {}}));
+    });
+    form.ReloadList();
+    Press(Qt::Key_S, Qt::ControlModifier);
+    const auto cancelProgress = [this] {
+        Driver.Answer([](QWidget& Dialog) {
+            auto* progress = qobject_cast<QProgressDialog*>(&Dialog);
+            ASSERT_NE(progress, nullptr);
+            progress->cancel();
+        });
+    };
+    QFile file(big);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    file.close();
+
+    Press(Qt::Key_Delete);
+    cancelProgress();
+    Press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), saved) << "a cancelled save leaves the file as it was";
+    EXPECT_TRUE(form.Document().DocumentModified());
+    EXPECT_EQ(Shown().States, States(true, true, true));
+
+    Presenter.AnswerNext(true); // discard the deletion
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    Open(CopyOf(QStringLiteral("vault-a.fkx")));
+    const TShown before = Shown();
+    AnswerLocator(big);
+    AnswerPassword(QStringLiteral("pw"));
+    cancelProgress();
+    Press(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), before) << "a cancelled load leaves the vault shown before";
 }
