@@ -11,6 +11,7 @@
 #include "tests/support/ui/ApplicationFixture.h"
 #include "tests/support/ui/ModalDriver.h"
 #include "ui/actions/NActionButton.h"
+#include "ui/actions/NControl.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/platform/NDesktop.h"
 
@@ -493,6 +494,7 @@ TEST_F(FenkMain, SortsByHeaderClicksCopiesAndFindsAsTheUserTypesWithoutDeletingL
 TEST_F(FenkMain, OpensTheFileOrFolderOfTheCommandLineOnTheFirstShow)
 {
     const QString vault = CopyOf(QStringLiteral("vault-a.fkx"));
+    Folder.WriteFile(QStringLiteral("vault%3Ab.fkx"), {});
     const struct
     {
         QString Argument;
@@ -510,6 +512,12 @@ TEST_F(FenkMain, OpensTheFileOrFolderOfTheCommandLineOnTheFirstShow)
         if (!c.LocatorPath.isEmpty()) {
             Driver.Answer([&](QWidget& Dialog) {
                 locatorPath = VisibleFromTop<TNEOpaqueEdit>(Dialog).first()->text();
+                const TNEListModel& files = Dialog.findChild<TNEListView*>()->Model();
+                QStringList captions;
+                for (int i = 0; i < files.ItemCount(); ++i)
+                    captions.append(files.Item(i).Caption());
+                EXPECT_TRUE(captions.contains(QStringLiteral("vault:b.fkx"))) << qPrintable(captions.join(u' '));
+                EXPECT_EQ(Dialog.size(), QSize(qRound(DefaultFormWidth() * 0.8), qRound(DefaultFormHeight() * 0.9)));
                 Dialog.close();
             });
         }
