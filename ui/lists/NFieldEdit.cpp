@@ -8,9 +8,9 @@
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
+#include <QAbstractItemView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QAbstractItemView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTextCursor>
@@ -381,7 +381,8 @@ void TNEReferenceCombo::focusInEvent(QFocusEvent* Event)
 {
     QComboBox::focusInEvent(Event);
     if (PickButton_)
-        PickButton_->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(PickHint), ShortCutToText(ShortCut(vkF2))));
+        PickButton_->setToolTip(
+            QStringLiteral("%1 (%2)").arg(QString::fromLatin1(PickHint), ShortCutToText(ShortCut(vkF2))));
 }
 
 void TNEReferenceCombo::focusOutEvent(QFocusEvent* Event)
@@ -410,9 +411,8 @@ TNEFieldEdit_ReferenceCombo::TNEFieldEdit_ReferenceCombo(TNERowEditor& RowEditor
             });
         });
     }
-    QObject::connect(Combo_, &QComboBox::activated, Combo_, [this](int Item) {
-        Held_ = Item >= 0 ? Combo_->itemData(Item).toInt() : -1;
-    });
+    QObject::connect(Combo_, &QComboBox::activated, Combo_,
+                     [this](int Item) { Held_ = Item >= 0 ? Combo_->itemData(Item).toInt() : -1; });
 }
 
 QWidget* TNEFieldEdit_ReferenceCombo::FocusControl() const

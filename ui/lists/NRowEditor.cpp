@@ -287,9 +287,8 @@ void TNERowEditor::RetargetLinks(std::int32_t ID)
         for (walk.First(); !walk.IsDone(); walk.Next())
             rows.push_back(walk.Current());
         // Ranked rows keep their order: each row added takes the next rank.
-        std::ranges::stable_sort(rows, [&links](TNERow* Left, TNERow* Right) {
-            return links->RankOf(Left) < links->RankOf(Right);
-        });
+        std::ranges::stable_sort(
+            rows, [&links](TNERow* Left, TNERow* Right) { return links->RankOf(Left) < links->RankOf(Right); });
         for (TNERow* row : rows)
             moved->Add(row);
         links = std::move(moved);
@@ -383,7 +382,7 @@ void TNERowEditor::CreateEditors()
 }
 
 std::unique_ptr<TNEFieldEdit> TNERowEditor::CreateFieldEdit(const TNEColumn& Column, QWidget& Box, int Index,
-                                                           const QString& Caption)
+                                                            const QString& Caption)
 {
     if (Column.Kind() == ckString) {
         if (Column.Flag())
@@ -497,8 +496,13 @@ void TNERowEditor::FormKeyDown(TNEShortCut& Key)
     }
     QWidget* focused = Form().ActiveControl();
     TNERowEditorList* linkList = CurrentPage_ ? &CurrentPage_->List() : nullptr;
+    const bool movesLink = Key == ShortCut(vkUp, scShift) || Key == ShortCut(vkDown, scShift);
     if (Key == ShortCut(vkEnter) && focused == PageTree_) {
         Key = 0;
+    } else if (movesLink && linkList && focused == linkList) {
+        // The list would move its current item before its controller hears of the key.
+        if (CurrentPage_->Controller().ExecuteShortCut(Key))
+            Key = 0;
     } else if ((Key == ShortCut(vkEnter) || Key == ShortCut(vkSpace)) && linkList && focused == linkList) {
         Key = 0;
         const TNEActionHandler command = linkList->FocusedItem() >= 0
