@@ -2,15 +2,19 @@
 
 #include "ui/platform/NKeys.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 class QLineEdit;
+class QPushButton;
 class TNEColumn;
+class TNERowset;
 class TNERowEditor;
 struct TNEFieldValue;
 
@@ -104,6 +108,13 @@ protected:
         return control;
     }
     void PlaceLabel(int LabelWidth, int Top);
+    // The rowset a reference column points into; nullptr when it is gone.
+    TNERowset* ReferencedRowset() const;
+    // The "Pick..." glyph button of the reference kinds.
+    QPushButton* AddPickButton();
+    // Runs the row picker for one row of the referenced rowset, the row with the ID Held picked at first; Held
+    // becomes the row picked (-1 for none). The reference fields of the editor show their rows again afterwards.
+    void PickReference(std::int32_t& Held);
 
 private:
     TNERowEditor& RowEditor_;
@@ -150,6 +161,77 @@ public:
 
 private:
     TNELimitedMemo* Memo_;
+};
+
+// A reference: the referenced row's text, read-only, and the "Pick..." button that picks another row.
+class TNEFieldEdit_Reference : public TNEFieldEdit
+{
+public:
+    TNEFieldEdit_Reference(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex, const QString& Caption);
+
+    QWidget* FocusControl() const override;
+    int Arrange(int LabelWidth, int Top) override;
+    void LoadValue() override;
+    void StoreValue() override;
+    // Shows the held row's text again; empty for none or a row that is gone.
+    void ShowReference();
+
+    QLineEdit& Edit() const { return *Edit_; }
+    QPushButton& PickButton() const { return *PickButton_; }
+    std::int32_t HeldRowID() const { return Held_; }
+
+private:
+    QLineEdit* Edit_;
+    QPushButton* PickButton_;
+    std::int32_t Held_ = -1;
+};
+
+// The drop-down list of a reference field: its list is as wide as its widest text needs, at least 171 pixels.
+class TNEReferenceCombo : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit TNEReferenceCombo(QWidget* Parent = nullptr);
+
+    // The button whose hint names F2 while the list has the focus; nullptr for none.
+    void SetPickButton(QPushButton* Button) { PickButton_ = Button; }
+    int DropDownWidth() const;
+    void showPopup() override;
+
+protected:
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
+
+private:
+    QPushButton* PickButton_ = nullptr;
+};
+
+// A reference into a static rowset that must not be null: a sorted drop-down list of its rows, and a "Pick..."
+// button (not a tab stop, F2 in the list) when those rows refer to further rows.
+class TNEFieldEdit_ReferenceCombo : public TNEFieldEdit
+{
+public:
+    TNEFieldEdit_ReferenceCombo(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex, const QString& Caption);
+
+    QWidget* FocusControl() const override;
+    int Arrange(int LabelWidth, int Top) override;
+    void LoadValue() override;
+    void StoreValue() override;
+    // F2 clicks "Pick..."; Escape stays with the dropped-down list.
+    void KeyHook(TNEShortCut Key) override;
+
+    TNEReferenceCombo& Combo() const { return *Combo_; }
+    // nullptr when the referenced rows have no reference column.
+    QPushButton* PickButton() const { return PickButton_; }
+    std::int32_t HeldRowID() const { return Held_; }
+
+private:
+    void Fill();
+
+    TNEReferenceCombo* Combo_;
+    QPushButton* PickButton_ = nullptr;
+    std::int32_t Held_ = -1;
 };
 
 // The longest text a string column keeps: its size, or the most any cell holds for size 0.

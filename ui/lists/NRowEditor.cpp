@@ -6,6 +6,8 @@
 #include "store/NRowset.h"
 #include "ui/actions/NActionButton.h"
 #include "ui/lists/NFieldEdit.h"
+#include "ui/lists/NLinkPage.h"
+#include "ui/lists/NListPanel.h"
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
 
@@ -24,6 +26,9 @@ constexpr int MinimumEditorSize = 400;
 constexpr int FieldGap = 8;
 constexpr QRgb FieldBoxColor = 0xF6F3F1;
 constexpr int FieldPageImage = 0;
+constexpr int LinkPageImage = 1;
+// What a link node carries: the index of its links.
+constexpr int LinksRole = Qt::UserRole;
 constexpr int SelectedGlyph = 20;
 constexpr int UnselectedGlyph = 21;
 constexpr TNEKeyCode vkF6 = vkF1 + 5;
@@ -100,6 +105,8 @@ TNERowEditor::TNERowEditor(QObject* Owner)
 
     FieldBox_ = new TNERowEditorScrollBox(&form);
     FieldBox_->move(ActionOutline_->width() + TreeOutline_->width() + 3 * Margin, Margin);
+    PickPage_ = new TNELinkPage(*this, lkShared, &form);
+    InsertPage_ = new TNELinkPage(*this, lkUnique, &form);
 
     form.installEventFilter(this);
     LayOut();
@@ -110,6 +117,12 @@ TNERowEditor::~TNERowEditor()
     if (Window_)
         Window_->removeEventFilter(this);
     Editors_.clear();
+}
+
+void TNERowEditor::AddToPurgeSet(TNERowset& Rowset)
+{
+    if (std::find(PurgeSet_.begin(), PurgeSet_.end(), &Rowset) == PurgeSet_.end())
+        PurgeSet_.push_back(&Rowset);
 }
 
 void TNERowEditor::AddCommands()
@@ -174,11 +187,21 @@ TNERow* TNERowEditor::Execute(TNERowset& Rowset, std::int32_t ID)
     Accepted_ = false;
     ShowModal();
     const TNEHourglass hourglass;
-    if (!Accepted_) {
+    TNERow* result = nullptr;
+    if (Accepted_)
+        result = Commit();
+    else
         SetSelected(selectedBefore);
-        return nullptr;
-    }
-    return Commit();
+    Purge();
+    return result;
+}
+
+void TNERowEditor::Purge()
+{
+    const std::vector<TNERowset*> rowsets = std::move(PurgeSet_);
+    PurgeSet_.clear();
+    for (TNERowset* rowset : rowsets)
+        rowset->DeleteUnengagedRows();
 }
 
 void TNERowEditor::LoadValues(TNERowset& Rowset, std::int32_t ID)
@@ -246,11 +269,40 @@ TNERow* TNERowEditor::Commit()
             row->SetString(column, value.Text);
     }
     row->Post();
+    RetargetLinks(row->ID());
+    for (const std::unique_ptr<TNEVirtualRowsetLinks>& links : NodeLinks_)
+        links->Apply();
     return row;
+}
+
+void TNERowEditor::RetargetLinks(std::int32_t ID)
+{
+    for (std::unique_ptr<TNEVirtualRowsetLinks>& links : NodeLinks_) {
+        if (links->TargetID() == ID || !links->LinkRowset())
+            continue;
+        auto moved = std::make_unique<TNEVirtualRowsetLinks>(*links->LinkRowset(), ID);
+        moved->Clear();
+        std::vector<TNERow*> rows;
+        TNERowIterator walk(*links);
+        for (walk.First(); !walk.IsDone(); walk.Next())
+            rows.push_back(walk.Current());
+        // Ranked rows keep their order: each row added takes the next rank.
+        std::ranges::stable_sort(
+            rows, [&links](TNERow* Left, TNERow* Right) { return links->RankOf(Left) < links->RankOf(Right); });
+        for (TNERow* row : rows)
+            moved->Add(row);
+        links = std::move(moved);
+    }
 }
 
 void TNERowEditor::EndRun()
 {
+    CurrentPage_ = nullptr;
+    for (TNELinkPage* page : {PickPage_, InsertPage_}) {
+        page->List().ClearRows();
+        page->List().SetLinks(nullptr);
+        page->hide();
+    }
     for (const std::unique_ptr<TNEFieldEdit>& editor : Editors_)
         editor->DetachControls();
     Editors_.clear();
@@ -258,6 +310,8 @@ void TNERowEditor::EndRun()
         const QSignalBlocker blocker(PageTree_);
         PageTree_->clear();
     }
+    NodeLinks_.clear();
+    PurgeSet_.clear();
     Values_.clear();
     FreeAccelerators_ = CommandAccelerators_;
     Rowset_ = nullptr;
@@ -270,6 +324,23 @@ void TNERowEditor::BuildTree()
     PageTree_->clear();
     auto* fieldNode = new QTreeWidgetItem(PageTree_, {Rowset_->Caption()});
     fieldNode->setIcon(0, QIcon(QPixmap::fromImage(TreeImages_.Image(FieldPageImage))));
+    TNEStore& store = Rowset_->Store();
+    TNERowsetIterator rowsets(store);
+    for (rowsets.First(); !rowsets.IsDone(); rowsets.Next()) {
+        TNERowset* rowset = rowsets.Current();
+        auto* link = rowset->Kind() == rkLink ? static_cast<TNERowset_Link*>(rowset) : nullptr;
+        if (!link || link->ID() <= Rowset_->ID() || link->TargetRowsetID() != Rowset_->ID() || !link->SourceRowset())
+            continue;
+        NodeLinks_.push_back(std::make_unique<TNEVirtualRowsetLinks>(*link, RowID_));
+        auto* node = new QTreeWidgetItem(fieldNode, {link->Caption()});
+        node->setIcon(0, QIcon(QPixmap::fromImage(TreeImages_.Image(LinkPageImage))));
+        node->setData(0, LinksRole, int(NodeLinks_.size() - 1));
+    }
+    try {
+        SortChildren(*fieldNode);
+    } catch (const std::exception&) {
+        ShowNotice(QStringLiteral("Unable to sort the tree correctly"), mkInformation, true);
+    }
     fieldNode->setExpanded(true);
     PageTree_->setCurrentItem(fieldNode);
     PageTree_->scrollToItem(fieldNode);
@@ -277,6 +348,17 @@ void TNERowEditor::BuildTree()
     Controller_->SetActionEnabled(hasPages, {this, &TNERowEditor::PageUp});
     Controller_->SetActionEnabled(hasPages, {this, &TNERowEditor::PageDown});
     ShowFieldPage();
+}
+
+void TNERowEditor::SortChildren(QTreeWidgetItem& Node)
+{
+    QList<QTreeWidgetItem*> children = Node.takeChildren();
+    std::stable_sort(children.begin(), children.end(), [](const QTreeWidgetItem* Left, const QTreeWidgetItem* Right) {
+        return QString::localeAwareCompare(Left->text(0), Right->text(0)) < 0;
+    });
+    Node.addChildren(children);
+    for (QTreeWidgetItem* child : children)
+        SortChildren(*child);
 }
 
 void TNERowEditor::CreateEditors()
@@ -288,10 +370,7 @@ void TNERowEditor::CreateEditors()
         const TNEColumn& definition = Rowset_->Columns(column);
         labelWidth = std::max(labelWidth, metrics.horizontalAdvance(definition.Caption()));
         const QString caption = AssignAccelerator(definition.Caption(), FreeAccelerators_) + u':';
-        if (definition.Kind() == ckString && definition.Flag())
-            Editors_.push_back(std::make_unique<TNEFieldEdit_StringMemo>(*this, box, column, caption));
-        else
-            Editors_.push_back(std::make_unique<TNEFieldEdit_String>(*this, box, column, caption));
+        Editors_.push_back(CreateFieldEdit(definition, box, column, caption));
     }
     labelWidth += metrics.horizontalAdvance(QStringLiteral(":"));
     int top = Margin;
@@ -302,16 +381,52 @@ void TNERowEditor::CreateEditors()
     FieldBox_->FitContent();
 }
 
-void TNERowEditor::RefreshReferences() {}
+std::unique_ptr<TNEFieldEdit> TNERowEditor::CreateFieldEdit(const TNEColumn& Column, QWidget& Box, int Index,
+                                                            const QString& Caption)
+{
+    if (Column.Kind() == ckString) {
+        if (Column.Flag())
+            return std::make_unique<TNEFieldEdit_StringMemo>(*this, Box, Index, Caption);
+        return std::make_unique<TNEFieldEdit_String>(*this, Box, Index, Caption);
+    }
+    // A list to choose from only where the rows cannot change and one must be chosen.
+    const TNERowset* target = Rowset_->Store().FindRowset(Column.Size());
+    if (target && target->Mode() == rmStatic && !Column.Flag())
+        return std::make_unique<TNEFieldEdit_ReferenceCombo>(*this, Box, Index, Caption);
+    return std::make_unique<TNEFieldEdit_Reference>(*this, Box, Index, Caption);
+}
+
+void TNERowEditor::RefreshReferences()
+{
+    for (const std::unique_ptr<TNEFieldEdit>& editor : Editors_) {
+        if (auto* reference = dynamic_cast<TNEFieldEdit_Reference*>(editor.get()))
+            reference->ShowReference();
+    }
+}
 
 void TNERowEditor::ShowPage(QTreeWidgetItem* Node)
 {
-    if (!Node || !Node->parent())
+    if (!Node || !Node->parent()) {
         ShowFieldPage();
+        return;
+    }
+    TNEVirtualRowsetLinks& links = *NodeLinks_.at(std::size_t(Node->data(0, LinksRole).toInt()));
+    const bool shared = links.LinkRowset() && links.LinkRowset()->LinkKind() == lkShared;
+    TNELinkPage* shown = shared ? PickPage_ : InsertPage_;
+    FieldBox_->hide();
+    (shared ? InsertPage_ : PickPage_)->hide();
+    shown->show();
+    CurrentPage_ = shown;
+    shown->ShowLinks(links);
+    if (!PageTree_->hasFocus())
+        shown->FocusPage();
 }
 
 void TNERowEditor::ShowFieldPage()
 {
+    PickPage_->hide();
+    InsertPage_->hide();
+    CurrentPage_ = nullptr;
     FieldBox_->show();
     if (!PageTree_->hasFocus() && !Editors_.empty())
         Form().SetActiveControl(Editors_.front()->FocusControl());
@@ -319,7 +434,9 @@ void TNERowEditor::ShowFieldPage()
 
 void TNERowEditor::FocusPage()
 {
-    if (FieldBox_->isVisible() && !Editors_.empty())
+    if (CurrentPage_)
+        CurrentPage_->List().setFocus(Qt::OtherFocusReason);
+    else if (!Editors_.empty())
         Form().SetActiveControl(Editors_.front()->FocusControl());
 }
 
@@ -329,6 +446,8 @@ void TNERowEditor::LayOut()
     ActionOutline_->resize(ActionOutline_->width(), height);
     TreeOutline_->resize(TreeOutline_->width(), height);
     FieldBox_->resize(Form().width() - ActionOutline_->width() - TreeOutline_->width() - 4 * Margin, height);
+    for (TNELinkPage* page : {PickPage_, InsertPage_})
+        page->setGeometry(FieldBox_->geometry());
 }
 
 bool TNERowEditor::eventFilter(QObject* Watched, QEvent* Event)
@@ -376,11 +495,24 @@ void TNERowEditor::FormKeyDown(TNEShortCut& Key)
         return;
     }
     QWidget* focused = Form().ActiveControl();
+    TNERowEditorList* linkList = CurrentPage_ ? &CurrentPage_->List() : nullptr;
+    const bool movesLink = Key == ShortCut(vkUp, scShift) || Key == ShortCut(vkDown, scShift);
     if (Key == ShortCut(vkEnter) && focused == PageTree_) {
         Key = 0;
+    } else if (movesLink && linkList && focused == linkList) {
+        // The list would move its current item before its controller hears of the key.
+        if (CurrentPage_->Controller().ExecuteShortCut(Key))
+            Key = 0;
+    } else if ((Key == ShortCut(vkEnter) || Key == ShortCut(vkSpace)) && linkList && focused == linkList) {
+        Key = 0;
+        const TNEActionHandler command = linkList->FocusedItem() >= 0
+                                             ? TNEActionHandler(CurrentPage_, &TNELinkPage::Edit)
+                                             : TNEActionHandler(CurrentPage_, &TNELinkPage::Insert);
+        CurrentPage_->Controller().ExecuteAction(linkList, command);
     } else if (Key == ShortCut(vkF6)) {
         Key = 0;
-        if (focused != PageTree_ && !ActionView_->isAncestorOf(focused))
+        const TNEActionView& pageView = CurrentPage_ ? CurrentPage_->ActionView() : *ActionView_;
+        if (focused != PageTree_ && !pageView.isAncestorOf(focused))
             PageTree_->setFocus(Qt::OtherFocusReason);
         else
             FocusPage();

@@ -14,7 +14,10 @@ class QScrollArea;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TNEActionView;
+class TNEColumn;
 class TNEFieldEdit;
+class TNELinkPage;
+class TNEVirtualRowsetLinks;
 class TNERow;
 class TNERowset;
 struct TNEFieldValue;
@@ -82,6 +85,14 @@ public:
     TNEOutlinePanel& TreeOutline() const { return *TreeOutline_; }
     QTreeWidget& PageTree() const { return *PageTree_; }
     TNERowEditorScrollBox& FieldBox() const { return *FieldBox_; }
+    // The two link pages, and the one shown (nullptr while the field page is).
+    TNELinkPage& PickPage() const { return *PickPage_; }
+    TNELinkPage& InsertPage() const { return *InsertPage_; }
+    TNELinkPage* CurrentPage() const { return CurrentPage_; }
+    // The rowsets whose unengaged rows are deleted when the run ends, each once.
+    void AddToPurgeSet(TNERowset& Rowset);
+    const std::vector<TNERowset*>& PurgeSet() const { return PurgeSet_; }
+
     // The accelerator letters the commands leave free; field captions and link pages take theirs from it.
     TNEAcceleratorKeys& FreeAccelerators() { return FreeAccelerators_; }
 
@@ -105,11 +116,18 @@ private:
     // The first node of the tree, or the last one shown.
     void SelectEdgeNode(bool Last);
     void BuildTree();
+    // Orders the nodes under Node, and theirs, by their captions.
+    static void SortChildren(QTreeWidgetItem& Node);
     void ShowPage(QTreeWidgetItem* Node);
     void ShowFieldPage();
     void CreateEditors();
+    std::unique_ptr<TNEFieldEdit> CreateFieldEdit(const TNEColumn& Column, QWidget& Box, int Index,
+                                                  const QString& Caption);
     void LoadValues(TNERowset& Rowset, std::int32_t ID);
     TNERow* Commit();
+    // Moves the links gathered for a new row to the ID it was given, when that is not the one it was to get.
+    void RetargetLinks(std::int32_t ID);
+    void Purge();
     void EndRun();
 
     QPointer<QWidget> Window_;
@@ -122,6 +140,12 @@ private:
     TNERowEditorScrollBox* FieldBox_;
     std::vector<std::unique_ptr<TNEFieldEdit>> Editors_;
     std::vector<TNEFieldValue> Values_;
+    TNELinkPage* PickPage_;
+    TNELinkPage* InsertPage_;
+    TNELinkPage* CurrentPage_ = nullptr;
+    // The links of each link node of the tree, by the index the node carries.
+    std::vector<std::unique_ptr<TNEVirtualRowsetLinks>> NodeLinks_;
+    std::vector<TNERowset*> PurgeSet_;
     TNEAcceleratorKeys FreeAccelerators_;
     TNEAcceleratorKeys CommandAccelerators_;
     TNERowset* Rowset_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 
 namespace {
@@ -219,4 +220,168 @@ TEST_F(NRowEditor, ShowsTheModeAndRowsetInTheCaptionAndRefusesOkOnAStaticRowset)
             EXPECT_EQ(TStoreState(*c.Rowset), before) << c.Caption.toStdString();
         }
     }
+}
+
+namespace {
+
+TNEFieldEdit& Field(const TNERowEditor& Editor, int Column)
+{
+    return *Editor.Editors().at(std::size_t(Column));
+}
+
+QString FocusedCaption(const TNEListView& List)
+{
+    const int focused = List.FocusedItem();
+    return focused >= 0 ? List.Model().Item(focused).Caption() : QString();
+}
+
+QStringList Captions(const TNEListView& List)
+{
+    QStringList captions;
+    for (int item = 0; item < List.Model().ItemCount(); ++item)
+        captions.append(List.Model().Item(item).Caption());
+    return captions;
+}
+
+TNERowPickerList& OpenPickerList()
+{
+    return *QApplication::activeModalWidget()->findChild<TNERowPickerList*>();
+}
+
+} // namespace
+
+TEST_F(NRowEditor, GivesEachReferenceColumnItsKindAndPicksOrResetsItsRow)
+{
+    TItemStore store;
+    TNERowEditor editor;
+    TModalDriver driver;
+    AnswerWith(driver, [&](QWidget&) {
+        EXPECT_NE(dynamic_cast<TNEFieldEdit_String*>(&Field(editor, 0)), nullptr);
+        EXPECT_NE(dynamic_cast<TNEFieldEdit_Reference*>(&Field(editor, 1)), nullptr);
+        auto* colour = dynamic_cast<TNEFieldEdit_ReferenceCombo*>(&Field(editor, 2));
+        ASSERT_NE(colour, nullptr) << "a static rowset that must be referenced";
+        EXPECT_NE(dynamic_cast<TNEFieldEdit_Reference*>(&Field(editor, 3)), nullptr) << "nullable: always picked";
+        EXPECT_EQ(colour->PickButton(), nullptr) << "colours refer to nothing";
+        EXPECT_EQ(colour->Combo().itemText(0), QStringLiteral("blue")) << "sorted";
+        EXPECT_EQ(colour->Combo().DropDownWidth(), 171);
+
+        colour->Combo().setFocus();
+        Press(Qt::Key_Down);
+        Press(Qt::Key_Down);
+        auto& group = static_cast<TNEFieldEdit_Reference&>(Field(editor, 1));
+        AnswerWith(driver, [&](QWidget& picker) {
+            EXPECT_EQ(picker.windowTitle(), QStringLiteral("Pick Group"));
+            EXPECT_EQ(Captions(OpenPickerList()), (QStringList{"home", "work"}));
+            Press(Qt::Key_Down);
+            Press(Qt::Key_Space);
+            Press(Qt::Key_Return, Qt::ControlModifier);
+        });
+        group.PickButton().setFocus();
+        Press(Qt::Key_Space);
+        EXPECT_EQ(group.Edit().text(), QStringLiteral("work"));
+
+        auto& shade = static_cast<TNEFieldEdit_Reference&>(Field(editor, 3));
+        for (const bool reset : {false, true}) {
+            AnswerWith(driver, [&](QWidget& picker) {
+                EXPECT_EQ(picker.windowTitle(), QStringLiteral("Pick Colour (Read-Only)"));
+                EXPECT_FALSE(FindActionButton(picker, "Insert...")->isEnabled());
+                EXPECT_TRUE(FindActionButton(picker, "Reset All")->isEnabled()) << "nullable";
+                Press(reset ? Qt::Key_Delete : Qt::Key_Space, reset ? Qt::ControlModifier : Qt::NoModifier);
+                Press(Qt::Key_Return, Qt::ControlModifier);
+            });
+            QTest::mouseClick(&shade.PickButton(), Qt::LeftButton);
+            EXPECT_EQ(shade.Edit().text(), reset ? QString() : QStringLiteral("blue"));
+        }
+        Press(Qt::Key_Return, Qt::ControlModifier);
+    });
+    TNERow* row = editor.Execute(store.Rowset(u"ITEM"), -1);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->GetReference(1)->GetString(0), QStringLiteral("work"));
+    EXPECT_EQ(row->GetReference(2)->GetString(0), QStringLiteral("green"));
+    EXPECT_EQ(row->GetReference(3), nullptr);
+}
+
+TEST_F(NRowEditor, EditsTheLinksOfARowOnItsLinkPagesAndCommitsThemOnlyOnOk)
+{
+    for (const bool accept : {true, false}) {
+        TItemStore store;
+        TNERow& item = store.AddItem(QStringLiteral("box"));
+        TNERowEditor editor;
+        TModalDriver driver;
+        AnswerWith(driver, [&](QWidget& dialog) {
+            QTreeWidgetItem* root = editor.PageTree().topLevelItem(0);
+            ASSERT_EQ(root->childCount(), 2);
+            EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Parts")) << "sorted";
+            Press(Qt::Key_PageDown, Qt::ControlModifier);
+            TNELinkPage* parts = editor.CurrentPage();
+            ASSERT_EQ(parts, &editor.InsertPage());
+            EXPECT_EQ(Captions(parts->List()), (QStringList{"lid", "base"})) << "by rank";
+            EXPECT_TRUE(FindActionButton(dialog, "Move Down")->isEnabled());
+            Press(Qt::Key_Down, Qt::ShiftModifier);
+            EXPECT_EQ(Captions(parts->List()), (QStringList{"base", "lid"}));
+            EXPECT_EQ(FocusedCaption(parts->List()), QStringLiteral("lid"));
+            Press(Qt::Key_Delete);
+            EXPECT_EQ(Captions(parts->List()), QStringList{"base"});
+            EXPECT_EQ(editor.PurgeSet().size(), 1u);
+
+            Press(Qt::Key_PageDown, Qt::ControlModifier);
+            TNELinkPage* tags = editor.CurrentPage();
+            ASSERT_EQ(tags, &editor.PickPage());
+            EXPECT_FALSE(FindActionButton(dialog, "Move Up")->isEnabled()) << "not ranked";
+            AnswerWith(driver, [&](QWidget&) {
+                TNERowPickerList& list = OpenPickerList();
+                EXPECT_TRUE(list.MultiPick());
+                const int shared = list.Model().FindItemByData(TNEItemData(&store.Row(u"TAG", 2)));
+                QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                                  list.visualRect(list.Model().index(shared, 0)).topLeft() + QPoint(8, 4));
+                Press(Qt::Key_Return, Qt::ControlModifier);
+            });
+            Press(Qt::Key_Insert);
+            EXPECT_EQ(Captions(tags->List()), (QStringList{"later", "shared", "urgent"}));
+            AnswerWith(driver, [&](QWidget& nested) {
+                EXPECT_EQ(nested.windowTitle(), QStringLiteral("Edit Tag")) << "a single click edits";
+                Press(Qt::Key_Escape);
+            });
+            TNEListView& list = tags->List();
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.Model().index(2, 0)).center());
+            Press(Qt::Key_F5);
+            EXPECT_EQ(FocusedCaption(list), QStringLiteral("later"));
+            Press(Qt::Key_Delete);
+            EXPECT_EQ(Captions(list), (QStringList{"shared", "urgent"}));
+            Press(accept ? Qt::Key_Return : Qt::Key_Escape, accept ? Qt::ControlModifier : Qt::NoModifier);
+        });
+        EXPECT_EQ(editor.Execute(store.Rowset(u"ITEM"), item.ID()) != nullptr, accept);
+        using TLinks = std::map<std::int32_t, std::int32_t>;
+        EXPECT_EQ(store.LinksOf(u"ITEMTAG_T", item.ID()), accept ? (TLinks{{0, 0}, {2, 0}}) : (TLinks{{0, 0}, {1, 0}}));
+        EXPECT_EQ(store.LinksOf(u"ITEMPART_P", item.ID()), accept ? (TLinks{{1, 1}}) : (TLinks{{0, 1}, {1, 2}}));
+        // The parts nothing links to any more are gone, however the editor closed.
+        EXPECT_EQ(store.Rowset(u"PART").RowCount(), accept ? 1 : 2);
+        EXPECT_EQ(store.Rowset(u"TAG").RowCount(), 3);
+    }
+}
+
+TEST_F(NRowEditor, LinksRowsCreatedOnALinkPageToTheRowBeingInserted)
+{
+    TItemStore store;
+    TNERowset& items = store.Rowset(u"ITEM");
+    const std::int32_t nextID = items.NextID();
+    TNERowEditor editor;
+    TModalDriver driver;
+    AnswerWith(driver, [&](QWidget&) {
+        Type(QStringLiteral("crate"));
+        Press(Qt::Key_PageDown, Qt::ControlModifier);
+        AnswerWith(driver, [&](QWidget& nested) {
+            EXPECT_EQ(nested.windowTitle(), QStringLiteral("Insert Part"));
+            Type(QStringLiteral("wheel"));
+            Press(Qt::Key_Return, Qt::ControlModifier);
+        });
+        Press(Qt::Key_Return); // in the empty list: insert
+        EXPECT_EQ(Captions(editor.InsertPage().List()), QStringList{"wheel"});
+        EXPECT_EQ(items.RowCount(), 0) << "the item waits for OK";
+        Press(Qt::Key_Return, Qt::ControlModifier);
+    });
+    TNERow* row = editor.Execute(items, -1);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->ID(), nextID);
+    EXPECT_EQ(store.LinksOf(u"ITEMPART_P", row->ID()), (std::map<std::int32_t, std::int32_t>{{3, 1}}));
 }

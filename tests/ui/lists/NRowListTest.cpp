@@ -48,8 +48,8 @@ TEST_F(NRowList, EditingKeepsTheSameRowCurrentAfterTheReloadWhetherAcceptedOrCan
 TEST_F(NRowList, InsertsIntoAnEmptyListAndDeletesOnlyRowsNothingReferences)
 {
     TLoginStore logins;
-    const std::int32_t usesID =
-        logins.Store.CreateRowset(u"Use", u"USE", Structure({{"Login", "LOGIN", "REF", "LOGIN", "1"}}), rmActive);
+    const std::int32_t usesID = logins.Store.CreateRowset(
+        u"Use", u"USE", Structure({{"Login", "LOGIN", "REF", "LOGIN", "NULLABLE"}}), rmActive);
     TNERowset& uses = *logins.Store.FindRowset(usesID);
     TTestRowList list;
     list.SetRowset(&logins.Logins);

@@ -33,14 +33,24 @@ public:
     int AddRowItem(TNERow* Row) override { return AppendRowItem(*Row, -1); }
 };
 
+// The widget that has the focus in the dialog on top, also while the window system is still giving the dialog
+// back its activation after a nested one closed.
+inline QWidget* KeyTarget()
+{
+    if (QWidget* focused = QApplication::focusWidget())
+        return focused;
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal->focusWidget() ? modal->focusWidget() : modal;
+}
+
 inline void Press(Qt::Key Key, Qt::KeyboardModifiers Modifiers = {})
 {
-    QTest::keyClick(QApplication::focusWidget(), Key, Modifiers);
+    QTest::keyClick(KeyTarget(), Key, Modifiers);
 }
 
 inline void Type(const QString& Text)
 {
-    QTest::keyClicks(QApplication::focusWidget(), Text);
+    QTest::keyClicks(KeyTarget(), Text);
 }
 
 // Runs Work in the next dialog once it is active; Work closes it or leaves it to the driver.
@@ -48,7 +58,8 @@ inline void AnswerWith(TModalDriver& Driver, std::function<void(QWidget&)> Work)
 {
     Driver.Answer([Work = std::move(Work)](QWidget& Dialog) {
         Dialog.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog));
+        // A dialog opened from another one is active for the window system before it is for the widgets.
+        ASSERT_TRUE(QTest::qWaitFor([&Dialog] { return Dialog.isActiveWindow(); }));
         Work(Dialog);
     });
 }
@@ -79,4 +90,76 @@ struct TLoginStore
 
     TNEStore Store;
     TNERowset& Logins;
+};
+
+// Items with a text, a nullable reference to a group, a reference to a static colour that must be given and a
+// nullable one to a shade of the same colours; tags shared among items, and ranked parts that belong to one item.
+struct TItemStore
+{
+    TItemStore()
+    {
+        TNEStore source;
+        const auto create = [&source](const char16_t* Caption, const char16_t* Name, const QString& Structure) {
+            return source.FindRowset(source.CreateRowset(Caption, Name, Structure, rmActive));
+        };
+        TNERowset* colours = create(u"Colour", u"COLOUR", TextStructure);
+        TNERowset* groups = create(u"Group", u"GROUP", TextStructure);
+        create(u"Item", u"ITEM",
+               Structure({{"Text", "TEXT", "STR"},
+                          {"Group", "GROUP", "REF", "GROUP", "NULLABLE"},
+                          {"Colour", "COLOUR", "REF", "COLOUR"},
+                          {"Shade", "SHADE", "REF", "COLOUR", "NULLABLE"}}));
+        TNERowset* tags = create(u"Tag", u"TAG", TextStructure);
+        TNERowset* parts = create(u"Part", u"PART", TextStructure);
+        source.CreateLinkRowset(u"Tags", u"ITEM", loSorted, lkShared, rmActive, u"T", u"TAG");
+        source.CreateLinkRowset(u"Parts", u"ITEM", loRanked, lkUnique, rmActive, u"P", u"PART");
+        for (const char* text : {"red", "green", "blue"})
+            colours->InsertRow(JoinItems({text}));
+        for (const char* text : {"home", "work"})
+            groups->InsertRow(JoinItems({text}));
+        for (const char* text : {"urgent", "later", "shared"})
+            tags->InsertRow(JoinItems({text}));
+        for (const char* text : {"lid", "base", "hinge"})
+            parts->InsertRow(JoinItems({text}));
+        // Only the store gives a rowset its mode: the colours become static as they are read back.
+        QByteArray document;
+        QBuffer written(&document);
+        written.open(QIODevice::WriteOnly);
+        TNEStoreStreamer().WriteStore(source, written);
+        document.replace(R"(name="Colour;COLOUR;" type="MASTER;" mode="ACTIVE;")",
+                         R"(name="Colour;COLOUR;" type="MASTER;" mode="STATIC;")");
+        QBuffer read(&document);
+        read.open(QIODevice::ReadOnly);
+        TNEStoreStreamer().ReadStore(Store, read);
+    }
+
+    TNERowset& Rowset(const char16_t* Name) { return *Store.FindRowset(Store.FindRowsetID(Name)); }
+    TNERow& Row(const char16_t* Name, std::int32_t ID) { return *Rowset(Name).FindRow(ID); }
+    // An item with colour 0, tags 0 and 1, and parts 0 and 1 in the ranks 1 and 2.
+    TNERow& AddItem(const QString& Text)
+    {
+        TNERowset& items = Rowset(u"ITEM");
+        TNERow& item = *items.FindRow(items.InsertRow(JoinItems({Text, "", "0", ""})));
+        const QString id = QString::number(item.ID());
+        TNERowset& tags = Rowset(u"ITEMTAG_T");
+        TNERowset& parts = Rowset(u"ITEMPART_P");
+        for (const char* source : {"0", "1"}) {
+            tags.InsertRow(JoinItems({id, source}));
+            parts.FindRow(parts.InsertRow(JoinItems({id, source})))->SetRank(QString(source).toInt() + 1);
+        }
+        return item;
+    }
+    // Source ID -> rank of the links of an item through a link rowset.
+    std::map<std::int32_t, std::int32_t> LinksOf(const char16_t* LinkName, std::int32_t Item)
+    {
+        std::map<std::int32_t, std::int32_t> links;
+        TNERowIterator rows(Rowset(LinkName));
+        for (rows.First(); !rows.IsDone(); rows.Next()) {
+            if (rows.Current()->GetReferenceID(0) == Item)
+                links[rows.Current()->GetReferenceID(1)] = rows.Current()->Rank();
+        }
+        return links;
+    }
+
+    TNEStore Store;
 };
