@@ -18,7 +18,6 @@ int main(int ArgumentCount, char** Arguments)
     }
     TNEApplication application(ArgumentCount, Arguments);
     application.SetTitle(QStringLiteral("Fenk"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Fenk"));
     QGuiApplication::setDesktopFileName(QStringLiteral("fenk"));
     TNEMessageBoxPresenter presenter;
     InstallPromptPresenter(&presenter);
