@@ -348,6 +348,13 @@ TEST_F(NRowEditor, EditsTheLinksOfARowOnItsLinkPagesAndCommitsThemOnlyOnOk)
             EXPECT_EQ(FocusedCaption(list), QStringLiteral("later"));
             Press(Qt::Key_Delete);
             EXPECT_EQ(Captions(list), (QStringList{"shared", "urgent"}));
+            Press(Qt::Key_F6);
+            EXPECT_EQ(dialog.focusWidget(), &editor.PageTree());
+            Press(Qt::Key_F6);
+            EXPECT_EQ(dialog.focusWidget(), &list);
+            Press(Qt::Key_Home, Qt::ControlModifier);
+            EXPECT_TRUE(editor.FieldBox().isVisible() && !tags->isVisible()) << "the field page";
+            EXPECT_EQ(dialog.focusWidget(), Field(editor, 0).FocusControl());
             Press(accept ? Qt::Key_Return : Qt::Key_Escape, accept ? Qt::ControlModifier : Qt::NoModifier);
         });
         EXPECT_EQ(editor.Execute(store.Rowset(u"ITEM"), item.ID()) != nullptr, accept);
