@@ -392,3 +392,22 @@ TEST_F(NRowEditor, LinksRowsCreatedOnALinkPageToTheRowBeingInserted)
     EXPECT_EQ(row->ID(), nextID);
     EXPECT_EQ(store.LinksOf(u"ITEMPART_P", row->ID()), (std::map<std::int32_t, std::int32_t>{{3, 1}}));
 }
+
+TEST_F(NRowEditor, ShowsTheLinksOfAStaticLinkRowsetWithoutCommandsThatChangeThem)
+{
+    TItemStore store({QStringLiteral("Colour;COLOUR;"), QStringLiteral("Tags;T;")}, true);
+    TNERowEditor editor;
+    TModalDriver driver;
+    AnswerWith(driver, [&](QWidget& dialog) {
+        Press(Qt::Key_End, Qt::ControlModifier);
+        ASSERT_EQ(editor.CurrentPage(), &editor.PickPage());
+        EXPECT_EQ(editor.CurrentPage()->List().Model().ItemCount(), 2);
+        for (const char* command : {"Pick...", "Delete", "Clear All"})
+            EXPECT_FALSE(FindActionButton(dialog, command)->isEnabled()) << command;
+        EXPECT_TRUE(FindActionButton(dialog, "Edit...")->isEnabled());
+        Press(Qt::Key_Delete);
+        EXPECT_EQ(editor.CurrentPage()->List().Model().ItemCount(), 2);
+        Press(Qt::Key_Return, Qt::ControlModifier);
+    });
+    EXPECT_NE(editor.Execute(store.Rowset(u"ITEM"), 0), nullptr);
+}
