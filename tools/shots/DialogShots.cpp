@@ -4,6 +4,7 @@
 
 #include "app/FenkDocument.h"
 #include "app/FenkPasswordDlg.h"
+#include "foundation/NFieldList.h"
 #include "foundation/NFileUtilities.h"
 #include "ui/actions/NControl.h"
 #include "ui/lists/NEdit.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <functional>
@@ -157,6 +159,65 @@ bool ShootLoginEditor(const QDir& Folder)
     return shot.IsSaved();
 }
 
+// Accounts with shared tags and ranked recovery codes of their own, for the pictures of the link page and the
+// picker.
+struct TAccountStore
+{
+    TAccountStore()
+    {
+        const QString text =
+            JoinItems({JoinItems({QStringLiteral("Text"), QStringLiteral("TEXT"), QStringLiteral("STR")})});
+        Accounts = Store.FindRowset(Store.CreateRowset(u"Account", u"ACCOUNT", text, rmActive));
+        Tags = Store.FindRowset(Store.CreateRowset(u"Tag", u"TAG", text, rmActive));
+        TNERowset* codes = Store.FindRowset(Store.CreateRowset(u"Recovery code", u"CODE", text, rmActive));
+        TNERowset* tagLinks =
+            Store.FindRowset(Store.CreateLinkRowset(u"Tags", u"ACCOUNT", loSorted, lkShared, rmActive, u"T", u"TAG"));
+        TNERowset* codeLinks = Store.FindRowset(
+            Store.CreateLinkRowset(u"Recovery codes", u"ACCOUNT", loRanked, lkUnique, rmActive, u"C", u"CODE"));
+        Accounts->InsertRow(JoinItems({QStringLiteral("Bank of the North")}));
+        for (const char* tag : {"Banking", "Family", "Shared with Sam", "Work", "Travel"})
+            Tags->InsertRow(JoinItems({QString::fromLatin1(tag)}));
+        for (const char* code : {"7HQ2-K9PL", "M3XR-2TWD", "QF8N-6BZC"})
+            codeLinks->InsertRow(JoinItems(
+                {QStringLiteral("0"), QString::number(codes->InsertRow(JoinItems({QString::fromLatin1(code)})))}));
+        for (const char* tag : {"0", "2"})
+            tagLinks->InsertRow(JoinItems({QStringLiteral("0"), QString::fromLatin1(tag)}));
+    }
+
+    TNEStore Store;
+    TNERowset* Accounts;
+    TNERowset* Tags;
+};
+
+// The row editor on an account with its page of tags shown.
+bool ShootLinkPage(const QDir& Folder)
+{
+    TAccountStore accounts;
+    TNERowEditor editor;
+    editor.Form().resize(DefaultFormWidth() * 4 / 5, DefaultFormHeight() * 4 / 5);
+    TShot shot(Folder, QStringLiteral("row-editor-links.png"), [&editor] {
+        QTreeWidgetItem* root = editor.PageTree().topLevelItem(0);
+        editor.PageTree().setCurrentItem(root->child(root->childCount() - 1));
+    });
+    editor.Execute(*accounts.Accounts, 0);
+    return shot.IsSaved();
+}
+
+// The picker of tags in multi mode, two of them picked.
+bool ShootPicker(const QDir& Folder)
+{
+    TAccountStore accounts;
+    TNEVirtualRowset rows(*accounts.Tags);
+    for (const std::int32_t id : {0, 2})
+        rows.Add(accounts.Tags->FindRow(id));
+    TNERowPicker picker;
+    picker.Form().resize(DefaultFormWidth() * 3 / 5, DefaultFormHeight() * 3 / 5);
+    picker.SetMultiPick(true);
+    TShot shot(Folder, QStringLiteral("row-picker-multi.png"), [] {});
+    picker.Execute(rows);
+    return shot.IsSaved();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -187,6 +248,6 @@ int main(int argc, char** argv)
                        ShootPasswordDialog(folder, QStringLiteral("password-new.png"), true, longPath) &&
                        ShootLocator(folder, QStringLiteral("locator-open.png"), false, vaults) &&
                        ShootLocator(folder, QStringLiteral("locator-save.png"), true, vaults) &&
-                       ShootLoginEditor(folder);
+                       ShootLoginEditor(folder) && ShootLinkPage(folder) && ShootPicker(folder);
     return saved ? 0 : 1;
 }

@@ -177,8 +177,10 @@ TNEFieldValue& TNEFieldEdit::Value() const
 
 bool TNEFieldEdit::HasFocus() const
 {
+    // The window's focus, whether or not the window is active at this moment.
+    const QWidget* focused = Box_.window()->focusWidget();
     for (const std::unique_ptr<QWidget>& control : Controls_) {
-        if (control->hasFocus())
+        if (control.get() == focused)
             return true;
     }
     return false;

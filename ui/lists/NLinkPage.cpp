@@ -143,8 +143,13 @@ void TNELinkPage::AddCommands()
 
 void TNELinkPage::ShowLinks(TNEVirtualRowsetLinks& Links)
 {
-    Controller_->SetActionEnabled(Links.Ranked(), {this, &TNELinkPage::MoveUp});
-    Controller_->SetActionEnabled(Links.Ranked(), {this, &TNELinkPage::MoveDown});
+    // Links that could not be written at OK are shown, not changed.
+    const bool writable = Links.LinkRowset() && Links.LinkRowset()->Mode() == rmActive;
+    Writable_ = writable;
+    for (const auto command : {&TNELinkPage::Pick, &TNELinkPage::Insert, &TNELinkPage::Delete, &TNELinkPage::ClearAll})
+        Controller_->SetActionEnabled(writable, {this, command});
+    Controller_->SetActionEnabled(writable && Links.Ranked(), {this, &TNELinkPage::MoveUp});
+    Controller_->SetActionEnabled(writable && Links.Ranked(), {this, &TNELinkPage::MoveDown});
     {
         const TNEListUpdate update(List_->Model());
         List_->SetLinks(&Links);

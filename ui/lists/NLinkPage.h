@@ -71,6 +71,8 @@ public:
 
     // Shows the links: Move Up and Move Down only for ranked ones; the first row becomes current.
     void ShowLinks(TNEVirtualRowsetLinks& Links);
+    // Whether the links shown may be changed: their link rowset is not static.
+    bool IsWritable() const { return Writable_; }
     // Gives the focus to the list, or to the commands while the list is empty.
     void FocusPage();
 
@@ -99,4 +101,5 @@ private:
     TNEListPanel* ListPanel_;
     TNERowEditorList* List_;
     std::unique_ptr<TNERowEditorController> ListController_;
+    bool Writable_ = true;
 };

@@ -505,10 +505,10 @@ void TNERowEditor::FormKeyDown(TNEShortCut& Key)
             Key = 0;
     } else if ((Key == ShortCut(vkEnter) || Key == ShortCut(vkSpace)) && linkList && focused == linkList) {
         Key = 0;
-        const TNEActionHandler command = linkList->FocusedItem() >= 0
-                                             ? TNEActionHandler(CurrentPage_, &TNELinkPage::Edit)
-                                             : TNEActionHandler(CurrentPage_, &TNELinkPage::Insert);
-        CurrentPage_->Controller().ExecuteAction(linkList, command);
+        if (linkList->FocusedItem() >= 0)
+            CurrentPage_->Controller().ExecuteAction(linkList, {CurrentPage_, &TNELinkPage::Edit});
+        else if (CurrentPage_->IsWritable())
+            CurrentPage_->Controller().ExecuteAction(linkList, {CurrentPage_, &TNELinkPage::Insert});
     } else if (Key == ShortCut(vkF6)) {
         Key = 0;
         const TNEActionView& pageView = CurrentPage_ ? CurrentPage_->ActionView() : *ActionView_;

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int NewColumnWidth = 27;
@@ -79,18 +81,27 @@ void TNEAbstractRowList::ClearRows()
     Model().ClearItems();
 }
 
-void TNEAbstractRowList::FillItem(int Item, TNERow& Row)
+namespace {
+
+// The texts of a row's item: the caption from column 0, one sub-item per further column.
+QStringList ItemTexts(const TNERow& Row)
 {
     QStringList texts;
     const int columns = Row.Rowset().ColumnCount();
-    texts.reserve(columns);
+    texts.reserve(std::max(columns, 1));
     for (int column = 0; column < columns; ++column)
         texts.append(Row.GetText(column));
     if (texts.isEmpty())
         texts.append(QString());
+    return texts;
+}
+
+} // namespace
+
+void TNEAbstractRowList::FillItem(int Item, TNERow& Row)
+{
+    Model().SetItemTexts(Item, ItemTexts(Row));
     Model().SetItemData(Item, TNEItemData(&Row));
-    // Setting the data may have moved the item to its sorted place.
-    Model().SetItemTexts(ItemOf(&Row), texts);
 }
 
 void TNEAbstractRowList::FitColumnsToItem(int Item)
@@ -109,14 +120,8 @@ void TNEAbstractRowList::FitColumnsToItem(int Item)
 
 int TNEAbstractRowList::AppendRowItem(TNERow& Row, int ImageIndex)
 {
-    const int item = Model().AddItem({QString()}, TNEItemData(&Row), ImageIndex);
-    try {
-        FillItem(item, Row);
-    } catch (...) {
-        Model().RemoveItem(ItemOf(&Row));
-        throw;
-    }
-    return ItemOf(&Row);
+    // The texts are read before the item exists, so a failing read leaves nothing behind.
+    return Model().AddItem(ItemTexts(Row), TNEItemData(&Row), ImageIndex);
 }
 
 void TNEAbstractRowList::InsertNewRow()

@@ -63,8 +63,8 @@ public:
 
 protected:
     void SetRowSource(TNERowSource* Source) { RowSource_ = Source; }
-    // What AddRowItem does in every list: appends an item with the image and fills it; a failing fill leaves no
-    // item behind and passes its error on.
+    // What AddRowItem does in every list: appends an item for the row with the image and returns it; a row whose
+    // texts cannot be read leaves no item behind and passes its error on.
     int AppendRowItem(TNERow& Row, int ImageIndex);
 
 private:

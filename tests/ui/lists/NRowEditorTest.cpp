@@ -348,6 +348,13 @@ TEST_F(NRowEditor, EditsTheLinksOfARowOnItsLinkPagesAndCommitsThemOnlyOnOk)
             EXPECT_EQ(FocusedCaption(list), QStringLiteral("later"));
             Press(Qt::Key_Delete);
             EXPECT_EQ(Captions(list), (QStringList{"shared", "urgent"}));
+            Press(Qt::Key_F6);
+            EXPECT_EQ(dialog.focusWidget(), &editor.PageTree());
+            Press(Qt::Key_F6);
+            EXPECT_EQ(dialog.focusWidget(), &list);
+            Press(Qt::Key_Home, Qt::ControlModifier);
+            EXPECT_TRUE(editor.FieldBox().isVisible() && !tags->isVisible()) << "the field page";
+            EXPECT_EQ(dialog.focusWidget(), Field(editor, 0).FocusControl());
             Press(accept ? Qt::Key_Return : Qt::Key_Escape, accept ? Qt::ControlModifier : Qt::NoModifier);
         });
         EXPECT_EQ(editor.Execute(store.Rowset(u"ITEM"), item.ID()) != nullptr, accept);
@@ -384,4 +391,23 @@ TEST_F(NRowEditor, LinksRowsCreatedOnALinkPageToTheRowBeingInserted)
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->ID(), nextID);
     EXPECT_EQ(store.LinksOf(u"ITEMPART_P", row->ID()), (std::map<std::int32_t, std::int32_t>{{3, 1}}));
+}
+
+TEST_F(NRowEditor, ShowsTheLinksOfAStaticLinkRowsetWithoutCommandsThatChangeThem)
+{
+    TItemStore store({QStringLiteral("Colour;COLOUR;"), QStringLiteral("Tags;T;")}, true);
+    TNERowEditor editor;
+    TModalDriver driver;
+    AnswerWith(driver, [&](QWidget& dialog) {
+        Press(Qt::Key_End, Qt::ControlModifier);
+        ASSERT_EQ(editor.CurrentPage(), &editor.PickPage());
+        EXPECT_EQ(editor.CurrentPage()->List().Model().ItemCount(), 2);
+        for (const char* command : {"Pick...", "Delete", "Clear All"})
+            EXPECT_FALSE(FindActionButton(dialog, command)->isEnabled()) << command;
+        EXPECT_TRUE(FindActionButton(dialog, "Edit...")->isEnabled());
+        Press(Qt::Key_Delete);
+        EXPECT_EQ(editor.CurrentPage()->List().Model().ItemCount(), 2);
+        Press(Qt::Key_Return, Qt::ControlModifier);
+    });
+    EXPECT_NE(editor.Execute(store.Rowset(u"ITEM"), 0), nullptr);
 }

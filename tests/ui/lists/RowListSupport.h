@@ -96,7 +96,10 @@ struct TLoginStore
 // nullable one to a shade of the same colours; tags shared among items, and ranked parts that belong to one item.
 struct TItemStore
 {
-    TItemStore()
+    // The rowsets named (caption and name as the document writes them, a link rowset's name being its suffix)
+    // become static; WithItem adds an item "box"
+    // as AddItem does before.
+    explicit TItemStore(const QStringList& StaticNames = {QStringLiteral("Colour;COLOUR;")}, bool WithItem = false)
     {
         TNEStore source;
         const auto create = [&source](const char16_t* Caption, const char16_t* Name, const QString& Structure) {
@@ -121,28 +124,42 @@ struct TItemStore
             tags->InsertRow(JoinItems({text}));
         for (const char* text : {"lid", "base", "hinge"})
             parts->InsertRow(JoinItems({text}));
+        if (WithItem)
+            AddItemTo(source, QStringLiteral("box"));
         // Only the store gives a rowset its mode: the colours become static as they are read back.
         QByteArray document;
         QBuffer written(&document);
         written.open(QIODevice::WriteOnly);
         TNEStoreStreamer().WriteStore(source, written);
-        document.replace(R"(name="Colour;COLOUR;" type="MASTER;" mode="ACTIVE;")",
-                         R"(name="Colour;COLOUR;" type="MASTER;" mode="STATIC;")");
+        for (const QString& name : StaticNames) {
+            const qsizetype tag = document.indexOf("name=\"" + name.toLatin1() + '"');
+            if (tag < 0) {
+                ADD_FAILURE() << "no rowset named " << name.toStdString();
+                continue;
+            }
+            const qsizetype mode = document.indexOf("mode=\"ACTIVE;\"", tag);
+            document.replace(mode, qsizetype(sizeof("mode=\"ACTIVE;\"") - 1), "mode=\"STATIC;\"");
+        }
         QBuffer read(&document);
         read.open(QIODevice::ReadOnly);
         TNEStoreStreamer().ReadStore(Store, read);
     }
 
-    TNERowset& Rowset(const char16_t* Name) { return *Store.FindRowset(Store.FindRowsetID(Name)); }
+    static TNERowset& RowsetOf(TNEStore& Store, const char16_t* Name)
+    {
+        return *Store.FindRowset(Store.FindRowsetID(Name));
+    }
+    TNERowset& Rowset(const char16_t* Name) { return RowsetOf(Store, Name); }
     TNERow& Row(const char16_t* Name, std::int32_t ID) { return *Rowset(Name).FindRow(ID); }
     // An item with colour 0, tags 0 and 1, and parts 0 and 1 in the ranks 1 and 2.
-    TNERow& AddItem(const QString& Text)
+    TNERow& AddItem(const QString& Text) { return AddItemTo(Store, Text); }
+    static TNERow& AddItemTo(TNEStore& Store, const QString& Text)
     {
-        TNERowset& items = Rowset(u"ITEM");
+        TNERowset& items = RowsetOf(Store, u"ITEM");
         TNERow& item = *items.FindRow(items.InsertRow(JoinItems({Text, "", "0", ""})));
         const QString id = QString::number(item.ID());
-        TNERowset& tags = Rowset(u"ITEMTAG_T");
-        TNERowset& parts = Rowset(u"ITEMPART_P");
+        TNERowset& tags = RowsetOf(Store, u"ITEMTAG_T");
+        TNERowset& parts = RowsetOf(Store, u"ITEMPART_P");
         for (const char* source : {"0", "1"}) {
             tags.InsertRow(JoinItems({id, source}));
             parts.FindRow(parts.InsertRow(JoinItems({id, source})))->SetRank(QString(source).toInt() + 1);
