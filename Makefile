@@ -14,10 +14,11 @@ PREFIX     ?= /usr/local
 # compiler, and the tools that check the installed files and the package.
 PACKAGES = cmake ninja-build g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libssl-dev clang-format scdoc \
-           desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin man-db file dpkg-dev lintian
+           desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin man-db file dpkg-dev lintian \
+           xvfb xauth xdotool
 
 .PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot \
-        install deb
+        install deb screenshots
 
 all: build
 
@@ -78,7 +79,8 @@ glyph-sheet: configure
 	cmake --build $(BUILD) --target GlyphSheet
 	$(CTEST_ENV) $(BUILD)/tools/GlyphSheet $(BUILD)/shots/glyph-sheet.png
 
-# Pictures of the dialogs (text prompt, master password, file locator), rendered offscreen, in $(BUILD)/shots/
+# Pictures of the dialogs (text prompt, master password, file locator, row editor, row picker), rendered offscreen,
+# in $(BUILD)/shots/
 dialog-shots: configure
 	cmake --build $(BUILD) --target fenk_dialog_shots
 	$(CTEST_ENV) $(BUILD)/tools/shots/fenk_dialog_shots $(BUILD)/shots
@@ -93,8 +95,18 @@ ui-gallery-shot: configure
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
 
-run:
-	@echo "The Fenk window is not built yet: run 'make test' to build and test what exists."
+# Starts the window on the desktop; ARGS go to it (make run ARGS=~/vault.fkx).
+run: configure
+	cmake --build $(BUILD) --target fenk
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		echo "No display to show Fenk on: start it on a virtual one with  xvfb-run $(BUILD)/app/fenk $(ARGS)"; exit 1; \
+	fi
+	$(BUILD)/app/fenk $(ARGS)
+
+# The pictures of docs/screenshots/, taken from the real program on a virtual display (Xvfb) driven by xdotool.
+screenshots: configure
+	cmake --build $(BUILD) --target fenk fenk-cli fenk-screen-grab
+	tools/screenshots.sh $(BUILD) docs/screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,10 +1,13 @@
-// Renders the prompt, both modes of the master password dialog and both modes of the file locator to PNG files in
-// the folder given on the command line, each while it runs modally with some text typed, so a person can check
-// their layout.
+// Renders the prompt, both modes of the master password dialog, both modes of the file locator, the row editor and
+// the row picker to PNG files in the folder given on the command line, each while it runs modally with some text
+// typed, so a person can check their layout.
 
+#include "app/FenkDocument.h"
 #include "app/FenkPasswordDlg.h"
+#include "foundation/NFieldList.h"
 #include "foundation/NFileUtilities.h"
 #include "ui/actions/NControl.h"
+#include "ui/lists/NEdit.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/lists/NLocator.h"
 #include "ui/platform/NApplication.h"
@@ -14,8 +17,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <functional>
@@ -136,6 +141,83 @@ bool ShootLocator(const QDir& Folder, const QString& Name, bool SaveMode, const 
     return shot.IsSaved();
 }
 
+// The row editor inserting a login, all four fields filled in and a note of three lines.
+bool ShootLoginEditor(const QDir& Folder)
+{
+    TFenkDocument document({});
+    TNERowset& logins = *document.Store().FindRowset(document.Store().FindRowsetID(LoginRowsetName));
+    TNERowEditor editor;
+    TShot shot(Folder, QStringLiteral("row-editor-login.png"), [&editor] {
+        const QStringList values = {QStringLiteral("mail.example.org"), QStringLiteral("ann.smith"),
+                                    QStringLiteral("correct horse battery staple")};
+        for (int column = 0; column < 3; ++column)
+            qobject_cast<QLineEdit*>(editor.Editors()[std::size_t(column)]->FocusControl())->setText(values[column]);
+        qobject_cast<QPlainTextEdit*>(editor.Editors()[3]->FocusControl())
+            ->setPlainText(QStringLiteral("Recovery codes in the drawer\nSecurity question: first pet\nRenew in May"));
+    });
+    editor.Execute(logins, -1);
+    return shot.IsSaved();
+}
+
+// Accounts with shared tags and ranked recovery codes of their own, for the pictures of the link page and the
+// picker.
+struct TAccountStore
+{
+    TAccountStore()
+    {
+        const QString text =
+            JoinItems({JoinItems({QStringLiteral("Text"), QStringLiteral("TEXT"), QStringLiteral("STR")})});
+        Accounts = Store.FindRowset(Store.CreateRowset(u"Account", u"ACCOUNT", text, rmActive));
+        Tags = Store.FindRowset(Store.CreateRowset(u"Tag", u"TAG", text, rmActive));
+        TNERowset* codes = Store.FindRowset(Store.CreateRowset(u"Recovery code", u"CODE", text, rmActive));
+        TNERowset* tagLinks =
+            Store.FindRowset(Store.CreateLinkRowset(u"Tags", u"ACCOUNT", loSorted, lkShared, rmActive, u"T", u"TAG"));
+        TNERowset* codeLinks = Store.FindRowset(
+            Store.CreateLinkRowset(u"Recovery codes", u"ACCOUNT", loRanked, lkUnique, rmActive, u"C", u"CODE"));
+        Accounts->InsertRow(JoinItems({QStringLiteral("Bank of the North")}));
+        for (const char* tag : {"Banking", "Family", "Shared with Sam", "Work", "Travel"})
+            Tags->InsertRow(JoinItems({QString::fromLatin1(tag)}));
+        for (const char* code : {"7HQ2-K9PL", "M3XR-2TWD", "QF8N-6BZC"})
+            codeLinks->InsertRow(JoinItems(
+                {QStringLiteral("0"), QString::number(codes->InsertRow(JoinItems({QString::fromLatin1(code)})))}));
+        for (const char* tag : {"0", "2"})
+            tagLinks->InsertRow(JoinItems({QStringLiteral("0"), QString::fromLatin1(tag)}));
+    }
+
+    TNEStore Store;
+    TNERowset* Accounts;
+    TNERowset* Tags;
+};
+
+// The row editor on an account with its page of tags shown.
+bool ShootLinkPage(const QDir& Folder)
+{
+    TAccountStore accounts;
+    TNERowEditor editor;
+    editor.Form().resize(DefaultFormWidth() * 4 / 5, DefaultFormHeight() * 4 / 5);
+    TShot shot(Folder, QStringLiteral("row-editor-links.png"), [&editor] {
+        QTreeWidgetItem* root = editor.PageTree().topLevelItem(0);
+        editor.PageTree().setCurrentItem(root->child(root->childCount() - 1));
+    });
+    editor.Execute(*accounts.Accounts, 0);
+    return shot.IsSaved();
+}
+
+// The picker of tags in multi mode, two of them picked.
+bool ShootPicker(const QDir& Folder)
+{
+    TAccountStore accounts;
+    TNEVirtualRowset rows(*accounts.Tags);
+    for (const std::int32_t id : {0, 2})
+        rows.Add(accounts.Tags->FindRow(id));
+    TNERowPicker picker;
+    picker.Form().resize(DefaultFormWidth() * 3 / 5, DefaultFormHeight() * 3 / 5);
+    picker.SetMultiPick(true);
+    TShot shot(Folder, QStringLiteral("row-picker-multi.png"), [] {});
+    picker.Execute(rows);
+    return shot.IsSaved();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -165,6 +247,7 @@ int main(int argc, char** argv)
                                            QStringLiteral("/home/ann/vault.fkx")) &&
                        ShootPasswordDialog(folder, QStringLiteral("password-new.png"), true, longPath) &&
                        ShootLocator(folder, QStringLiteral("locator-open.png"), false, vaults) &&
-                       ShootLocator(folder, QStringLiteral("locator-save.png"), true, vaults);
+                       ShootLocator(folder, QStringLiteral("locator-save.png"), true, vaults) &&
+                       ShootLoginEditor(folder) && ShootLinkPage(folder) && ShootPicker(folder);
     return saved ? 0 : 1;
 }
