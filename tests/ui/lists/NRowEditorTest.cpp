@@ -172,6 +172,11 @@ TEST_F(NRowEditor, EachFieldRefusesCharactersPastItsLimitWhenTypedOrPasted)
                     Type(lines[line]);
                 }
             }
+            // Refused in the field itself, not cut when the row takes it.
+            QWidget* control = editor.Editors().at(std::size_t(c.Column))->FocusControl();
+            const auto* memo = qobject_cast<TNELimitedMemo*>(control);
+            const QString shown = memo ? memo->StoredText() : qobject_cast<QLineEdit*>(control)->text();
+            EXPECT_TRUE(shown == c.Stored) << c.Column << " shows " << shown.size();
             Press(Qt::Key_Return, Qt::ControlModifier);
         });
         TNERow* row = editor.Execute(logins.Logins, -1);
@@ -323,6 +328,10 @@ TEST_F(NRowEditor, EditsTheLinksOfARowOnItsLinkPagesAndCommitsThemOnlyOnOk)
             Press(Qt::Key_Delete);
             EXPECT_EQ(Captions(parts->List()), QStringList{"base"});
             EXPECT_EQ(editor.PurgeSet().size(), 1u);
+            if (!accept) {
+                Press(Qt::Key_Delete, Qt::ControlModifier); // Clear All, undone by the cancel
+                EXPECT_TRUE(Captions(parts->List()).isEmpty());
+            }
 
             Press(Qt::Key_PageDown, Qt::ControlModifier);
             TNELinkPage* tags = editor.CurrentPage();
