@@ -11,19 +11,18 @@
 
 namespace {
 
-constexpr std::array SiteWords = {
-    "mail",   "bank",   "cloud",  "shop",    "news",      "photo",   "music",  "travel",  "forum",  "market",
-    "games",  "city",   "north",  "river",   "green",     "alpine",  "metro",  "books",   "health", "school",
-    "office", "sport",  "video",  "energy",  "insurance", "library", "tax",    "transit", "garden", "studio",
-    "family", "secure", "online", "account", "portal",    "store",   "island", "coffee",  "design", "print"};
+constexpr std::array SiteWords = {"mail",      "bank",    "cloud",  "shop",    "news",   "photo",  "music",  "travel",
+                                  "forum",     "market",  "games",  "city",    "north",  "river",  "green",  "alpine",
+                                  "metro",     "books",   "health", "school",  "office", "sport",  "video",  "energy",
+                                  "insurance", "library", "tax",    "transit", "garden", "studio", "family", "secure",
+                                  "online",    "account", "portal", "store",   "island", "coffee", "design", "print"};
 constexpr std::array Domains = {".com", ".org", ".net", ".io", ".de", ".co.uk", ".fr", ".nl", ".ch", ".se"};
 constexpr std::array Names = {"anna", "bob",   "carla", "dmitri", "elif", "frank", "grace", "hiro",
                               "ines", "jonas", "kai",   "lena",   "mei",  "nils",  "olga",  "pavel",
                               "rosa", "sven",  "tara",  "ugo",    "vera", "wim",   "xenia", "yusuf"};
-constexpr std::array NoteLines = {"Security question: first pet", "Recovery codes in the safe",
-                                  "Shared with the family",       "Card ends in 4711",
-                                  "Renew before March",           "Support PIN 2291",
-                                  "Second factor on the old phone"};
+constexpr std::array NoteLines = {
+    "Security question: first pet", "Recovery codes in the safe", "Shared with the family",        "Card ends in 4711",
+    "Renew before March",           "Support PIN 2291",           "Second factor on the old phone"};
 constexpr char PasswordCharacters[] = "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789!#$%&*+-=?@_";
 
 class TLoginDraw

@@ -2,9 +2,8 @@
 
 // OpenSSL's Blowfish-CBC, the yardstick of the vault's cipher: same key, no padding, enciphering in place.
 
-#include <openssl/evp.h>
-
 #include <memory>
+#include <openssl/evp.h>
 
 class TOpenSslBlowfish
 {

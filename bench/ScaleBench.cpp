@@ -113,10 +113,11 @@ TPeer RunPeer(const TOptions& Options, const std::vector<TCliLogin>& Logins, con
             return {false, QStringLiteral("cannot write the peer's XML"), {}};
     }
     const QByteArray password = MasterPassword.toUtf8() + '\n';
-    const TChildRun import = RunChild(program,
-                                      {QStringLiteral("import"), QStringLiteral("-q"), QStringLiteral("-p"),
-                                       QStringLiteral("-t"), QString::number(PeerDecryptionMilliseconds), xml, database},
-                                      password + password);
+    const TChildRun import =
+        RunChild(program,
+                 {QStringLiteral("import"), QStringLiteral("-q"), QStringLiteral("-p"), QStringLiteral("-t"),
+                  QString::number(PeerDecryptionMilliseconds), xml, database},
+                 password + password);
     if (import.Status != 0)
         return {false, QStringLiteral("keepassxc-cli import failed"), {}};
     const TChildRun list = MedianRun(
@@ -210,9 +211,9 @@ int Bench(const TOptions& Options, const QString& FenkCli)
                 Options.Logins, double(QFileInfo(vault).size()) / 1e6, written, Options.Runs);
     std::fflush(stdout);
 
-    const TChildRun list = MedianRun(Options.Runs, FenkCli,
-                                     {QStringLiteral("list"), vault, QStringLiteral("--password-stdin")},
-                                     MasterPassword.toUtf8() + '\n');
+    const TChildRun list =
+        MedianRun(Options.Runs, FenkCli, {QStringLiteral("list"), vault, QStringLiteral("--password-stdin")},
+                  MasterPassword.toUtf8() + '\n');
     if (list.Status != 0)
         throw std::runtime_error("fenk-cli list failed");
     const TPeer peer = RunPeer(Options, logins, folder.path());
