@@ -2,7 +2,7 @@
 // built fenk-cli (wall time and peak memory of the process) against keepassxc-cli on the same logins, the save of
 // the whole vault against the time to encrypt its payload, and the cipher against OpenSSL's Blowfish-CBC. Prints
 // each figure with its goal. "--logins N --runs R --cipher-mib M" make it smaller, as the test suite's smoke run
-// does.
+// does; "--write-vault FILE" only writes the vault (master password "bench master password"), for a profiler.
 
 #include "app/FenkDocument.h"
 #include "bench/BenchVault.h"
@@ -34,6 +34,7 @@ struct TOptions
     int Logins = 100'000;
     int Runs = 3;
     int CipherMebibytes = 16;
+    QString VaultOnly;
 };
 
 TOptions ParseOptions(const QStringList& Arguments)
@@ -41,7 +42,9 @@ TOptions ParseOptions(const QStringList& Arguments)
     TOptions options;
     for (qsizetype index = 1; index + 1 < Arguments.size(); index += 2) {
         const int value = std::max(1, Arguments[index + 1].toInt());
-        if (Arguments[index] == u"--logins")
+        if (Arguments[index] == u"--write-vault")
+            options.VaultOnly = Arguments[index + 1];
+        else if (Arguments[index] == u"--logins")
             options.Logins = value;
         else if (Arguments[index] == u"--runs")
             options.Runs = value;
@@ -201,6 +204,10 @@ TCipher MeasureCipher(const TOptions& Options)
 
 int Bench(const TOptions& Options, const QString& FenkCli)
 {
+    if (!Options.VaultOnly.isEmpty()) {
+        WriteFenkVault(Options.VaultOnly, MasterPassword, GenerateLogins(Options.Logins));
+        return 0;
+    }
     QTemporaryDir folder;
     if (!folder.isValid())
         throw std::runtime_error("no temporary folder");

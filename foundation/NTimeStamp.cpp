@@ -8,6 +8,38 @@ namespace {
 constexpr qint64 TimeStampDateOrigin = 1721425;
 constexpr std::int32_t MaxTimeStampDate = 3652059; // 31 December 9999
 constexpr std::int32_t MillisecondsPerDay = 86400000;
+// The Julian day of 1 January 1970, where the system clock counts from.
+constexpr qint64 UnixEpochJulianDay = 2440588;
+
+// Division rounding towards minus infinity, for clock readings before 1970.
+qint64 FloorDivide(qint64 Dividend, qint64 Divisor)
+{
+    const qint64 quotient = Dividend / Divisor;
+    return quotient * Divisor > Dividend ? quotient - 1 : quotient;
+}
+
+// The local time's offset from UTC during one second of UTC. Time zones change their offsets on whole seconds, so
+// all readings within a second share it: the system's time zone is consulted once a second at most, instead of
+// once a reading (which re-reads the zone's file), and a change of the zone shows within a second.
+class TUtcOffsetCache
+{
+public:
+    qint64 OffsetMilliseconds(qint64 UtcMilliseconds)
+    {
+        const qint64 second = FloorDivide(UtcMilliseconds, 1000);
+        if (!IsValid_ || second != Second_) {
+            Offset_ = qint64(QDateTime::fromSecsSinceEpoch(second, Qt::LocalTime).offsetFromUtc()) * 1000;
+            Second_ = second;
+            IsValid_ = true;
+        }
+        return Offset_;
+    }
+
+private:
+    bool IsValid_ = false;
+    qint64 Second_ = 0;
+    qint64 Offset_ = 0;
+};
 
 // A field of a time stamp text: its digits, or Default when it is missing or not all ASCII digits.
 int TimeStampField(QStringView Text, qsizetype From, qsizetype Length, int Default)
@@ -32,7 +64,12 @@ TNETimeStamp TimeStampOf(const QDateTime& Moment)
 
 TNETimeStamp CurrentTimeStamp()
 {
-    return TimeStampOf(QDateTime::currentDateTime());
+    thread_local TUtcOffsetCache offsets;
+    const qint64 utc = QDateTime::currentMSecsSinceEpoch();
+    const qint64 local = utc + offsets.OffsetMilliseconds(utc);
+    const qint64 day = FloorDivide(local, MillisecondsPerDay);
+    return {std::int32_t(local - day * MillisecondsPerDay),
+            std::int32_t(day + UnixEpochJulianDay - TimeStampDateOrigin)};
 }
 
 QString FormatTimeStamp(const TNETimeStamp& Stamp)
