@@ -17,13 +17,15 @@ int HexDigitValue(QChar Digit)
 
 } // namespace
 
+// Written through a pointer into storage sized once for the longest result: no append checks per character, and
+// a decoded password is never left behind in storage a growing string gave up.
 QString DecodeEscapes(QStringView Text, QChar Escape, int Digits)
 {
-    QString result;
-    result.reserve(Text.size());
+    QString result(Text.size(), Qt::Uninitialized);
+    QChar* out = result.data();
     for (qsizetype index = 0; index < Text.size(); ++index) {
         if (Text[index] != Escape) {
-            result.append(Text[index]);
+            *out++ = Text[index];
             continue;
         }
         if (Text.size() - index - 1 < Digits)
@@ -31,9 +33,10 @@ QString DecodeEscapes(QStringView Text, QChar Escape, int Digits)
         char16_t code = 0;
         for (int digit = 1; digit <= Digits; ++digit)
             code = char16_t(code * 16 + HexDigitValue(Text[index + digit]));
-        result.append(QChar(code));
+        *out++ = QChar(code);
         index += Digits;
     }
+    result.truncate(out - result.constData());
     return result;
 }
 

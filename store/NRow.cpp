@@ -109,6 +109,16 @@ void TNERow::SetString(int Column, QStringView Text)
         pair.Edit.Text = std::move(fitted);
 }
 
+void TNERow::TakeString(int Column, TNERow& Source, int SourceColumn)
+{
+    TNEValuePair& from = Source.Pair(SourceColumn, ckString);
+    TNEValuePair& pair = Pair(Column, ckString);
+    // The edit buffer shares the committed text; both let go of it, so the text moves with no holder left behind.
+    from.Edit.Text = QString();
+    pair.Edit.Text = std::move(from.Current.Text);
+    from.Current.Text = QString();
+}
+
 TNERow* TNERow::GetReference(int Column) const
 {
     return TargetOf(Column, Pair(Column, ckReference).Current.Reference);

@@ -51,6 +51,9 @@ public:
     QString GetString(int Column) const;
     QString GetStringByName(QStringView Name) const;
     void SetString(int Column, QStringView Text);
+    // Moves the committed text of Source's SourceColumn into this row's edit buffer of Column, unchanged, and leaves
+    // Source's cell empty. For a text already fitted to Column (a column of the same size); no copy of it is left.
+    void TakeString(int Column, TNERow& Source, int SourceColumn);
     // The referenced row, or null for a null reference or a row that is gone.
     TNERow* GetReference(int Column) const;
     // The referenced row's ID, -1 for null.
