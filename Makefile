@@ -6,6 +6,10 @@ FUZZ_SECONDS ?= 60
 FUZZ_SEEDS ?= tests/data/vectors/*.plain tests/data/vectors/*.fkx
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+# The build users run and the benchmarks measure: Release (-O3, no assertions, no test suite) in its own folder,
+# used by `make run`, `make install`, `make deb` and `make bench` (docs/performance.md). The suite runs in $(BUILD).
+RELEASE_BUILD ?= build-release
+RELEASE_FLAGS  = -G Ninja -DCMAKE_BUILD_TYPE=Release -DFENK_BUILD_TESTS=OFF
 CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
 
 PREFIX     ?= /usr/local
@@ -16,7 +20,7 @@ PACKAGES = cmake ninja-build g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtes
            libbenchmark-dev libssl-dev clang-format scdoc \
            desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin man-db file dpkg-dev lintian
 
-.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot \
+.PHONY: all deps configure release build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot \
         install deb
 
 all: build
@@ -39,16 +43,20 @@ configure: deps
 build: configure
 	cmake --build $(BUILD)
 
+release: deps
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	cmake --build $(RELEASE_BUILD)
+
 test: build
 	cd $(BUILD) && $(CTEST_ENV) ctest --output-on-failure
 
 # Installs under PREFIX (default /usr/local); DESTDIR stages the files elsewhere, as packagers do.
-install: build
-	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+install: release
+	DESTDIR=$(DESTDIR) cmake --install $(RELEASE_BUILD) --prefix $(PREFIX)
 
-# The Debian package of everything `make install` puts in place, under /usr: $(BUILD)/fenk_VERSION_ARCH.deb.
-deb: build
-	cd $(BUILD) && cpack --config CPackConfig.cmake
+# The Debian package of everything `make install` puts in place, under /usr: $(RELEASE_BUILD)/fenk_VERSION_ARCH.deb.
+deb: release
+	cd $(RELEASE_BUILD) && cpack --config CPackConfig.cmake
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -59,11 +67,12 @@ test-asan: deps
 # The peer the scale bench compares fenk-cli with; installed when it can be, else the bench says it runs without.
 BENCH_PEER_PACKAGES = keepassxc
 
-bench: configure
+bench: deps
 	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PEER_PACKAGES)" || \
 		echo "keepassxc-cli cannot be installed here: the scale bench runs without the peer"
-	cmake --build $(BUILD) --target benchmarks
-	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	cmake --build $(RELEASE_BUILD) --target benchmarks
+	@for b in $(RELEASE_BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
 
 # Every libFuzzer target of fuzz/ for FUZZ_SECONDS each, from a corpus seeded with the vectors; built by clang
 # in its own folder.
@@ -102,4 +111,4 @@ run:
 	@echo "The Fenk window is not built yet: run 'make test' to build and test what exists."
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(RELEASE_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
