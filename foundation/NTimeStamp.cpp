@@ -2,6 +2,8 @@
 
 #include "foundation/NInteger.h"
 
+#include <utility>
+
 namespace {
 
 // The Julian day of the day before 1 January of year 1, so that day 1 of a time stamp is that date.
@@ -79,8 +81,18 @@ QString FormatTimeStamp(const TNETimeStamp& Stamp)
     const TNETimeStamp shown = inRange ? Stamp : MinTimeStamp;
     const QDate date = QDate::fromJulianDay(shown.Date + TimeStampDateOrigin);
     const QTime time = QTime::fromMSecsSinceStartOfDay(shown.Time);
-    return QString::asprintf("%.4d%.2d%.2d%.2d%.2d%.2d%.3d", date.year(), date.month(), date.day(), time.hour(),
-                             time.minute(), time.second(), time.msec());
+    // Written digit by digit: a save formats one stamp per row, and every field is in range and fits its width.
+    const std::pair<int, int> fields[] = {{date.year(), 4},   {date.month(), 2},  {date.day(), 2}, {time.hour(), 2},
+                                          {time.minute(), 2}, {time.second(), 2}, {time.msec(), 3}};
+    QString text(17, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const auto& [value, width] : fields) {
+        int rest = value;
+        for (int digit = width - 1; digit >= 0; --digit, rest /= 10)
+            out[digit] = QChar(u'0' + rest % 10);
+        out += width;
+    }
+    return text;
 }
 
 TNETimeStamp ParseTimeStamp(QStringView Text)
