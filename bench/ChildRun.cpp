@@ -63,6 +63,8 @@ TChildRun RunChild(const QString& Program, const QStringList& Arguments, const Q
     TChildRun run;
     run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.PeakKilobytes = usage.ru_maxrss;
+    run.ProcessorSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

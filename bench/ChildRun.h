@@ -1,6 +1,7 @@
 #pragma once
 
-// Runs a program as the user would and measures it: the wall time until it ends and its peak resident memory.
+// Runs a program as the user would and measures it: the wall time until it ends, its processor time and its peak
+// resident memory.
 
 #include <QByteArray>
 #include <QStringList>
@@ -9,6 +10,8 @@ struct TChildRun
 {
     int Status = -1; // the exit status, -1 when it did not start or did not exit normally
     double Seconds = 0;
+    double ProcessorSeconds = 0; // user and system time
+
     long PeakKilobytes = 0;
 };
 
