@@ -6,6 +6,10 @@ FUZZ_SECONDS ?= 60
 FUZZ_SEEDS ?= tests/data/vectors/*.plain tests/data/vectors/*.fkx
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+# The build users run and the benchmarks measure: Release (-O3, no assertions, no test suite) in its own folder,
+# used by `make run`, `make install`, `make deb` and `make bench` (docs/performance.md). The suite runs in $(BUILD).
+RELEASE_BUILD ?= build-release
+RELEASE_FLAGS  = -G Ninja -DCMAKE_BUILD_TYPE=Release -DFENK_BUILD_TESTS=OFF
 CTEST_ENV   = env -u QT_QPA_PLATFORMTHEME QT_QPA_PLATFORM=offscreen
 
 PREFIX     ?= /usr/local
@@ -17,8 +21,8 @@ PACKAGES = cmake ninja-build g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtes
            desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin man-db file dpkg-dev lintian \
            xvfb xauth xdotool
 
-.PHONY: all deps configure build test test-asan bench fuzz format run clean glyph-sheet dialog-shots ui-gallery-shot \
-        install deb screenshots
+.PHONY: all deps configure release build test test-asan bench fuzz format run clean glyph-sheet dialog-shots \
+        ui-gallery-shot install deb screenshots
 
 all: build
 
@@ -40,16 +44,20 @@ configure: deps
 build: configure
 	cmake --build $(BUILD)
 
+release: deps
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	cmake --build $(RELEASE_BUILD)
+
 test: build
 	cd $(BUILD) && $(CTEST_ENV) ctest --output-on-failure
 
 # Installs under PREFIX (default /usr/local); DESTDIR stages the files elsewhere, as packagers do.
-install: build
-	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+install: release
+	DESTDIR=$(DESTDIR) cmake --install $(RELEASE_BUILD) --prefix $(PREFIX)
 
-# The Debian package of everything `make install` puts in place, under /usr: $(BUILD)/fenk_VERSION_ARCH.deb.
-deb: build
-	cd $(BUILD) && cpack --config CPackConfig.cmake
+# The Debian package of everything `make install` puts in place, under /usr: $(RELEASE_BUILD)/fenk_VERSION_ARCH.deb.
+deb: release
+	cd $(RELEASE_BUILD) && cpack --config CPackConfig.cmake
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -57,9 +65,15 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && $(CTEST_ENV) ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure
 
-bench: configure
-	cmake --build $(BUILD) --target benchmarks
-	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
+# The peer the scale bench compares fenk-cli with; installed when it can be, else the bench says it runs without.
+BENCH_PEER_PACKAGES = keepassxc
+
+bench: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(BENCH_PEER_PACKAGES)" || \
+		echo "keepassxc-cli cannot be installed here: the scale bench runs without the peer"
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	cmake --build $(RELEASE_BUILD) --target benchmarks
+	@for b in $(RELEASE_BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
 
 # Every libFuzzer target of fuzz/ for FUZZ_SECONDS each, from a corpus seeded with the vectors; built by clang
 # in its own folder.
@@ -95,13 +109,14 @@ ui-gallery-shot: configure
 format:
 	find foundation store ui resources app tests bench fuzz tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs -r clang-format -i
 
-# Starts the window on the desktop; ARGS go to it (make run ARGS=~/vault.fkx).
-run: configure
-	cmake --build $(BUILD) --target fenk
+# Starts the window on the desktop, built as users run it; ARGS go to it (make run ARGS=~/vault.fkx).
+run: deps
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	cmake --build $(RELEASE_BUILD) --target fenk
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-		echo "No display to show Fenk on: start it on a virtual one with  xvfb-run $(BUILD)/app/fenk $(ARGS)"; exit 1; \
+		echo "No display to show Fenk on: start it on a virtual one with  xvfb-run $(RELEASE_BUILD)/app/fenk $(ARGS)"; exit 1; \
 	fi
-	$(BUILD)/app/fenk $(ARGS)
+	$(RELEASE_BUILD)/app/fenk $(ARGS)
 
 # The pictures of docs/screenshots/, taken from the real program on a virtual display (Xvfb) driven by xdotool.
 screenshots: configure
@@ -109,4 +124,4 @@ screenshots: configure
 	tools/screenshots.sh $(BUILD) docs/screenshots
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(RELEASE_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -211,7 +211,7 @@ TFenkLoadResult TFenkDocument::LoadFromFile(const QString& FileName, bool IsNew)
     // A merge that failed halfway would leave a partial vault that a save could write over the complete file.
     try {
         BuildSchema();
-        TNEStoreMerger().Merge(loaded, Store_);
+        TNEStoreMerger().MergeMoving(loaded, Store_);
     } catch (const ENEException& error) {
         Close();
         ShowWarning(FileLoadError + error.Message());

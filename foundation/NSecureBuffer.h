@@ -57,6 +57,16 @@ public:
         Value_.append(Part);
     }
 
+    // Shortens the content to Size units, zeroing the units cut off.
+    void Truncate(qsizetype Size)
+    {
+        if (Size >= Value_.size())
+            return;
+        if (Value_.isDetached())
+            BurnMemory(Value_.data() + Size, std::size_t(Value_.size() - Size) * sizeof(*Value_.data()));
+        Value_.truncate(Size);
+    }
+
     // Empties the buffer. Storage only it holds is zeroed and kept for what comes next; shared storage is let go.
     void Burn()
     {

@@ -59,7 +59,7 @@ QString ReplaceLineBreaks(QStringView Text, QStringView Replacement)
 
 } // namespace
 
-QString Trim(QStringView Text)
+QStringView TrimmedView(QStringView Text)
 {
     qsizetype begin = 0;
     qsizetype end = Text.size();
@@ -67,7 +67,12 @@ QString Trim(QStringView Text)
         ++begin;
     while (end > begin && IsBlank(Text[end - 1]))
         --end;
-    return Text.sliced(begin, end - begin).toString();
+    return Text.sliced(begin, end - begin);
+}
+
+QString Trim(QStringView Text)
+{
+    return TrimmedView(Text).toString();
 }
 
 QString SplitFirst(QChar Separator, QString& Text)

@@ -19,6 +19,7 @@ struct TNETimeStamp
 inline constexpr TNETimeStamp MinTimeStamp{0, 1};
 
 TNETimeStamp TimeStampOf(const QDateTime& Moment);
+// Now in local time. Cheap enough to stamp every row of a large load: the time zone is read once a second at most.
 TNETimeStamp CurrentTimeStamp();
 // 17 digits: year (4), month, day, hour, minute, second (2 each), millisecond (3). A time stamp outside the years
 // 1 to 9999 or the hours of one day gives the minimum time stamp's digits.

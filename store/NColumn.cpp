@@ -76,8 +76,19 @@ QString TNEColumn::Descriptor() const
     return items;
 }
 
-QString TNEColumn::FitText(QStringView Text) const
+QStringView TNEColumn::FittedView(QStringView Text) const
 {
     const int limit = Size_ < 1 || Size_ > MaxTextLength ? MaxTextLength : Size_;
-    return Trim(Trim(Text).left(limit));
+    return TrimmedView(TrimmedView(Text).left(limit));
+}
+
+QString TNEColumn::FitText(QStringView Text) const
+{
+    return FittedView(Text).toString();
+}
+
+QString TNEColumn::FitText(QString&& Text) const
+{
+    const QStringView fitted = FittedView(Text);
+    return fitted.size() == Text.size() ? std::move(Text) : fitted.toString();
 }

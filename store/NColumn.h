@@ -40,8 +40,13 @@ public:
 
     // The text as a STR cell of this column keeps it: trimmed, cut to the size, trimmed again.
     QString FitText(QStringView Text) const;
+    // The same, handing back Text itself, without a copy, when it fits as it is.
+    QString FitText(QString&& Text) const;
 
 private:
+    // The part of Text that FitText keeps.
+    QStringView FittedView(QStringView Text) const;
+
     QString Caption_;
     QString Name_;
     std::int32_t Size_;

@@ -102,11 +102,32 @@ QString TNERow::GetStringByName(QStringView Name) const
 
 void TNERow::SetString(int Column, QStringView Text)
 {
-    TNEValuePair& pair = Pair(Column, ckString);
+    CheckKind(Column, ckString);
+    SetFittedString(Column, Rowset_.Columns(Column).FitText(Text));
+}
+
+void TNERow::SetString(int Column, QString&& Text)
+{
+    CheckKind(Column, ckString);
+    SetFittedString(Column, Rowset_.Columns(Column).FitText(std::move(Text)));
+}
+
+void TNERow::SetFittedString(int Column, QString Fitted)
+{
+    TNEValuePair& pair = Values_[std::size_t(Column)];
     // Exact comparison: texts a collator calls equal may still differ, and the edit must not be lost.
-    QString fitted = Rowset_.Columns(Column).FitText(Text);
-    if (fitted != pair.Edit.Text)
-        pair.Edit.Text = std::move(fitted);
+    if (Fitted != pair.Edit.Text)
+        pair.Edit.Text = std::move(Fitted);
+}
+
+void TNERow::TakeString(int Column, TNERow& Source, int SourceColumn)
+{
+    TNEValuePair& from = Source.Pair(SourceColumn, ckString);
+    TNEValuePair& pair = Pair(Column, ckString);
+    // The edit buffer shares the committed text; both let go of it, so the text moves with no holder left behind.
+    from.Edit.Text = QString();
+    pair.Edit.Text = std::move(from.Current.Text);
+    from.Current.Text = QString();
 }
 
 TNERow* TNERow::GetReference(int Column) const

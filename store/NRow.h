@@ -51,6 +51,11 @@ public:
     QString GetString(int Column) const;
     QString GetStringByName(QStringView Name) const;
     void SetString(int Column, QStringView Text);
+    // The same for a text this row may keep as it is, without a copy, when it fits the column.
+    void SetString(int Column, QString&& Text);
+    // Moves the committed text of Source's SourceColumn into this row's edit buffer of Column, unchanged, and leaves
+    // Source's cell empty. For a text already fitted to Column (a column of the same size); no copy of it is left.
+    void TakeString(int Column, TNERow& Source, int SourceColumn);
     // The referenced row, or null for a null reference or a row that is gone.
     TNERow* GetReference(int Column) const;
     // The referenced row's ID, -1 for null.
@@ -80,6 +85,8 @@ private:
     TNEValuePair& Pair(int Column, TNEColumnKind Kind);
     const TNEValuePair& Pair(int Column, TNEColumnKind Kind) const;
     void CheckKind(int Column, TNEColumnKind Kind) const;
+    // Puts a text already fitted to the column into its edit buffer, unless the buffer holds that text already.
+    void SetFittedString(int Column, QString Fitted);
     // The row a reference of this row's column points at, null when there is none.
     TNERow* TargetOf(int Column, std::int32_t RowID) const;
     void ReleaseTarget(int Column, std::int32_t RowID);

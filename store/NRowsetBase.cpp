@@ -53,7 +53,7 @@ void TNERowset::SetDefaults(QStringView Values)
     qsizetype position = 0;
     for (std::size_t index = 0; index < Columns_.size() && position < Values.size(); ++index) {
         const TNEColumn& column = *Columns_[index];
-        const QString item = NextItem(position, Values);
+        QString item = NextItem(position, Values);
         defaults[index].reset();
         if (item.isEmpty())
             continue;
@@ -111,13 +111,16 @@ std::int32_t TNERowset::InsertRow(QStringView Values, std::int32_t ID)
     qsizetype position = 0;
     for (int index = 0; index < ColumnCount(); ++index) {
         const TNEColumn& column = *Columns_[std::size_t(index)];
-        const QString item = NextItem(position, Values);
+        QString item = NextItem(position, Values);
         const TNEFieldValue* fallback = DefaultOf(index);
         if (column.Kind() == ckReference) {
             const std::int32_t id = ParseInteger(item, fallback ? fallback->Reference : -1);
             row->SetReference(index, id >= 0 ? Store_.FindRow(column.Size(), id) : nullptr);
+        } else if (item.isEmpty() && fallback) {
+            row->SetString(index, QStringView(fallback->Text));
         } else {
-            row->SetString(index, item.isEmpty() && fallback ? QStringView(fallback->Text) : QStringView(item));
+            // The decoded text goes into the row as it is, so no copy of it is left behind unzeroed.
+            row->SetString(index, std::move(item));
         }
     }
     {

@@ -35,6 +35,19 @@ std::vector<int> MatchColumns(const TNERowset& Source, const TNERowset& Target)
     return matches;
 }
 
+// Every column of Target is a text column whose source column has the same kind and size, so a source text is
+// already fitted to it and moves unchanged.
+bool HasAlikeTextColumns(const TNERowset& Source, const TNERowset& Target, const std::vector<int>& SourceColumns)
+{
+    for (int column = 0; column < Target.ColumnCount(); ++column) {
+        const int sourceColumn = SourceColumns[std::size_t(column)];
+        if (sourceColumn < 0 || Target.Columns(column).Kind() != ckString ||
+            Source.Columns(sourceColumn).Size() != Target.Columns(column).Size())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 TNEStoreMerger::TNEStoreMerger() : Items_(TNESplayContainer<TNEStoreMergerItem>::TNEKeyOfMethod(&KeyOfItem), true) {}
@@ -42,6 +55,16 @@ TNEStoreMerger::TNEStoreMerger() : Items_(TNESplayContainer<TNEStoreMergerItem>:
 TNEStoreMerger::~TNEStoreMerger() = default;
 
 void TNEStoreMerger::Merge(TNEStore& SourceStore, TNEStore& TargetStore)
+{
+    MergeStores(SourceStore, TargetStore, false);
+}
+
+void TNEStoreMerger::MergeMoving(TNEStore& SourceStore, TNEStore& TargetStore)
+{
+    MergeStores(SourceStore, TargetStore, true);
+}
+
+void TNEStoreMerger::MergeStores(TNEStore& SourceStore, TNEStore& TargetStore, bool MayMove)
 {
     Items_.Clear();
     TargetStore_ = &TargetStore;
@@ -57,34 +80,50 @@ void TNEStoreMerger::Merge(TNEStore& SourceStore, TNEStore& TargetStore)
         Items_.Add(item.get());
         TNEStoreMergerItem& added = *item.release();
         if (IsMergeable(target))
-            MergeRowset(*source, target, added);
+            MergeRowset(*source, target, added, MayMove);
     }
 }
 
-void TNEStoreMerger::MergeRowset(TNERowset& Source, TNERowset& Target, TNEStoreMergerItem& Item)
+void TNEStoreMerger::MergeRowset(TNERowset& Source, TNERowset& Target, TNEStoreMergerItem& Item, bool MayMove)
 {
     const std::vector<int> sourceColumns = MatchColumns(Source, Target);
-    const bool isRanked = Target.EffectiveOrder() == loRanked;
+    const bool isMoved = MayMove && Source.Mode() != rmStatic && HasAlikeTextColumns(Source, Target, sourceColumns);
     TNERowIterator rows(Source);
-    for (rows.First(); !rows.IsDone(); rows.Next()) {
-        const TNERow& row = *rows.Current();
-        const std::int32_t requestedID = Target.FindRow(row.ID()) ? -1 : row.ID();
-        TNERow& copy = *Target.FindRow(Target.InsertRow({}, requestedID));
-        if (copy.ID() != row.ID())
-            Item.RowMap.Put(row.ID(), &copy);
-        if (isRanked)
-            static_cast<TNERow_Link&>(copy).LoadRank(row.Rank());
-        try {
-            CopyCells(row, copy, sourceColumns);
-            copy.Post();
-        } catch (...) {
-            // A refused copy (a link with one end only) would stay behind as an empty row.
-            DiscardCopy(Target, copy, row.ID(), Item);
-            throw;
-        }
-        if (Target.Kind() == rkLink && !HasBothLinks(copy))
-            DiscardCopy(Target, copy, row.ID(), Item);
+    rows.First();
+    while (!rows.IsDone()) {
+        if (!MergeRow(*rows.Current(), Target, Item, sourceColumns, isMoved))
+            rows.Next();
     }
+}
+
+bool TNEStoreMerger::MergeRow(TNERow& Row, TNERowset& Target, TNEStoreMergerItem& Item,
+                              const std::vector<int>& SourceColumns, bool IsMoved)
+{
+    const std::int32_t requestedID = Target.FindRow(Row.ID()) ? -1 : Row.ID();
+    TNERow& copy = *Target.FindRow(Target.InsertRow({}, requestedID));
+    if (copy.ID() != Row.ID())
+        Item.RowMap.Put(Row.ID(), &copy);
+    if (Target.EffectiveOrder() == loRanked)
+        static_cast<TNERow_Link&>(copy).LoadRank(Row.Rank());
+    try {
+        if (IsMoved) {
+            for (int column = 0; column < int(SourceColumns.size()); ++column)
+                copy.TakeString(column, Row, SourceColumns[std::size_t(column)]);
+        } else {
+            CopyCells(Row, copy, SourceColumns);
+        }
+        copy.Post();
+    } catch (...) {
+        // A refused copy (a link with one end only) would stay behind as an empty row.
+        DiscardCopy(Target, copy, Row.ID(), Item);
+        throw;
+    }
+    if (Target.Kind() == rkLink && !HasBothLinks(copy))
+        DiscardCopy(Target, copy, Row.ID(), Item);
+    if (!IsMoved || Row.EngagedCount() > 0)
+        return false;
+    Row.Rowset().DeleteRow(Row.ID());
+    return true;
 }
 
 void TNEStoreMerger::DiscardCopy(TNERowset& Target, TNERow& Copy, std::int32_t SourceID, TNEStoreMergerItem& Item)

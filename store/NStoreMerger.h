@@ -34,9 +34,18 @@ public:
     // Rowsets are visited in ascending ID, so the rowsets a REF column names are merged before it. Errors of the
     // row operations end the merge; rows merged before stay in the target.
     void Merge(TNEStore& SourceStore, TNEStore& TargetStore);
+    // Merge with the same result in the target, for a source store that goes away afterwards: where a source
+    // rowset has the target's text columns alike in name, kind and size, its texts move into the target instead of
+    // being copied, and each row whose texts left is deleted from the source at once (unless a reference holds
+    // it), so the two stores never hold the rows twice.
+    void MergeMoving(TNEStore& SourceStore, TNEStore& TargetStore);
 
 private:
-    void MergeRowset(TNERowset& Source, TNERowset& Target, TNEStoreMergerItem& Item);
+    void MergeStores(TNEStore& SourceStore, TNEStore& TargetStore, bool MayMove);
+    void MergeRowset(TNERowset& Source, TNERowset& Target, TNEStoreMergerItem& Item, bool MayMove);
+    // Merges one source row into Target; true when it moved and left the source, so the walk is already past it.
+    bool MergeRow(TNERow& Row, TNERowset& Target, TNEStoreMergerItem& Item, const std::vector<int>& SourceColumns,
+                  bool IsMoved);
     // Takes a copy that cannot stay out of the target again, and out of the item's row map.
     static void DiscardCopy(TNERowset& Target, TNERow& Copy, std::int32_t SourceID, TNEStoreMergerItem& Item);
     // Copies the cells of the columns both rowsets share with the same kind from Source into Row's edit buffers.

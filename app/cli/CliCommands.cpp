@@ -109,7 +109,7 @@ private:
     void List()
     {
         Open();
-        PrintOut(FormatLoginList(Logins().Sorted(), Arguments_.Has(QStringLiteral("show-passwords"))));
+        WriteLoginList(Logins().Sorted(), Arguments_.Has(QStringLiteral("show-passwords")), &PrintOut);
     }
 
     void Find()
@@ -121,7 +121,7 @@ private:
         const std::vector<TCliLogin> found = Logins().Find(text);
         if (found.empty())
             throw ECliCommandErr(QStringLiteral("No login matches \"%1\"").arg(text));
-        PrintOut(FormatLoginList(found, Arguments_.Has(QStringLiteral("show-passwords"))));
+        WriteLoginList(found, Arguments_.Has(QStringLiteral("show-passwords")), &PrintOut);
     }
 
     void Show()

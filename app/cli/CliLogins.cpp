@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -125,15 +126,22 @@ TCliLogin TCliLoginTable::Read(const TNERow& Row) const
 
 std::vector<TNERow*> TCliLoginTable::SortedRows() const
 {
-    std::vector<TNERow*> rows;
+    // Each row with its site name, read once rather than at every comparison.
+    std::vector<std::pair<QString, TNERow*>> sites;
+    sites.reserve(std::size_t(Rowset_.RowCount()));
     TNERowIterator iterator(Rowset_);
     for (iterator.First(); !iterator.IsDone(); iterator.Next())
-        rows.push_back(iterator.Current());
-    // By site name under the user's locale; rows with equal site names keep the row store's order.
-    std::ranges::sort(rows, [this](const TNERow* Left, const TNERow* Right) {
-        const int bySite = CompareField(Left, Right, SiteColumn_);
-        return (bySite != 0 ? bySite : CompareRows(Left, Right)) < 0;
+        sites.emplace_back(iterator.Current()->GetString(SiteColumn_), iterator.Current());
+    // By site name under the user's locale (as CompareField orders a text column); rows with equal site names keep
+    // the row store's order.
+    std::ranges::sort(sites, [](const auto& Left, const auto& Right) {
+        const int bySite = CompareLocaleText(Left.first, Right.first);
+        return (bySite != 0 ? bySite : CompareRows(Left.second, Right.second)) < 0;
     });
+    std::vector<TNERow*> rows;
+    rows.reserve(sites.size());
+    for (const auto& [site, row] : sites)
+        rows.push_back(row);
     return rows;
 }
 
@@ -180,28 +188,85 @@ QString FirstLine(QStringView Note)
     return Note.first(end).toString();
 }
 
+namespace {
+
+constexpr std::size_t ListColumns = 5;
+// Pieces of the list are handed out once they hold about this many characters.
+constexpr qsizetype ListPieceSize = 32 * 1024;
+
+// A text as one line: the text itself, shared and not copied, unless it holds a line break.
+QString SingleLine(const QString& Text)
+{
+    return Text.contains(u'\n') || Text.contains(u'\r') ? ToSingleLine(Text) : Text;
+}
+
+std::array<QString, ListColumns> ListCells(const TCliLogin& Login, bool ShowPasswords)
+{
+    return {QString::number(Login.ID), SingleLine(Login.Site), SingleLine(Login.Login),
+            ShowPasswords ? SingleLine(Login.Password) : MaskedPassword(Login.Password), FirstLine(Login.Note)};
+}
+
+const std::array<QString, ListColumns>& ListHeader()
+{
+    static const std::array<QString, ListColumns> header{QStringLiteral("ID"), QStringLiteral("Site name"),
+                                                         QStringLiteral("Login name"), QStringLiteral("Password"),
+                                                         QStringLiteral("Note")};
+    return header;
+}
+
+// Appends one line of cells, each but the last padded to its column's width and two blanks, without blanks at
+// the line's end.
+void AppendListLine(TNESecureText& Piece, const std::array<QString, ListColumns>& Cells,
+                    const std::array<qsizetype, ListColumns>& Widths)
+{
+    const qsizetype lineStart = Piece.Text().size();
+    static const QString blanks(256, QLatin1Char(' '));
+    for (std::size_t column = 0; column < ListColumns; ++column) {
+        Piece.Append(Cells[column]);
+        if (column + 1 == ListColumns)
+            break;
+        for (qsizetype padding = Widths[column] + 2 - Cells[column].size(); padding > 0; padding -= blanks.size())
+            Piece.Append(QStringView(blanks).first(std::min(padding, blanks.size())));
+    }
+    qsizetype end = Piece.Text().size();
+    while (end > lineStart && Piece.Text()[end - 1] == QLatin1Char(' '))
+        --end;
+    Piece.Truncate(end);
+    Piece.Append(u"\n");
+}
+
+} // namespace
+
+void WriteLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords,
+                    const std::function<void(const QString& Piece)>& Write)
+{
+    std::array<qsizetype, ListColumns> widths{};
+    const auto widen = [&](const std::array<QString, ListColumns>& Cells) {
+        for (std::size_t column = 0; column < ListColumns; ++column)
+            widths[column] = std::max(widths[column], Cells[column].size());
+    };
+    widen(ListHeader());
+    for (const TCliLogin& login : Logins)
+        widen(ListCells(login, ShowPasswords));
+
+    TNESecureText piece;
+    piece.Reserve(ListPieceSize + 1024);
+    AppendListLine(piece, ListHeader(), widths);
+    for (const TCliLogin& login : Logins) {
+        AppendListLine(piece, ListCells(login, ShowPasswords), widths);
+        if (piece.Text().size() >= ListPieceSize) {
+            Write(piece.Text());
+            piece.Burn();
+        }
+    }
+    if (!piece.IsEmpty())
+        Write(piece.Text());
+}
+
 QString FormatLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords)
 {
-    std::vector<std::array<QString, 5>> lines{{QStringLiteral("ID"), QStringLiteral("Site name"),
-                                               QStringLiteral("Login name"), QStringLiteral("Password"),
-                                               QStringLiteral("Note")}};
-    for (const TCliLogin& login : Logins)
-        lines.push_back({QString::number(login.ID), ToSingleLine(login.Site), ToSingleLine(login.Login),
-                         ShowPasswords ? ToSingleLine(login.Password) : MaskedPassword(login.Password),
-                         FirstLine(login.Note)});
-    std::array<qsizetype, 5> widths{};
-    for (const auto& cells : lines)
-        for (std::size_t column = 0; column < cells.size(); ++column)
-            widths[column] = std::max(widths[column], cells[column].size());
     QString text;
-    for (const auto& cells : lines) {
-        QString line;
-        for (std::size_t column = 0; column < cells.size(); ++column)
-            line += column + 1 < cells.size() ? cells[column].leftJustified(widths[column] + 2) : cells[column];
-        while (line.endsWith(QLatin1Char(' ')))
-            line.chop(1);
-        text += line + QLatin1Char('\n');
-    }
+    WriteLoginList(Logins, ShowPasswords, [&text](const QString& Piece) { text += Piece; });
     return text;
 }
 

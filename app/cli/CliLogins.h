@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -89,5 +90,9 @@ QString FirstLine(QStringView Note);
 // The list of logins: a header, then one line per login with ID, site name, login name, password (masked unless
 // ShowPasswords) and the first line of the note, in aligned columns.
 QString FormatLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords);
+// The same list handed to Write in pieces of some thousand characters as it is made, so that a long list is never
+// held whole; each piece is zeroed once Write returns.
+void WriteLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords,
+                    const std::function<void(const QString& Piece)>& Write);
 // One login in full, password included; the note's further lines are indented under its first.
 QString FormatLogin(const TCliLogin& Login);

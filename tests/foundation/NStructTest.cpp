@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <limits>
 #include <vector>
@@ -354,6 +355,26 @@ TEST(NStruct, FormatsTimeStampsAsSeventeenDigits)
 
     const QDateTime moment(QDate(2023, 7, 14), QTime(8, 30, 15, 250));
     EXPECT_EQ(FormatTimeStamp(TimeStampOf(moment)), QStringLiteral("20230714083015250"));
+}
+
+// The current time stamp follows the local time zone, whole and fractional hour offsets alike, within a second of
+// the zone changing.
+TEST(NStruct, StampsTheCurrentTimeInTheLocalZone)
+{
+    const QByteArray previousZone = qgetenv("TZ");
+    for (const char* zone : {"UTC", "Asia/Kathmandu", "America/St_Johns", "Europe/Berlin"}) {
+        qputenv("TZ", zone);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        bool isBetween = false;
+        while (!isBetween && std::chrono::steady_clock::now() < deadline) {
+            const TNETimeStamp before = TimeStampOf(QDateTime::currentDateTime());
+            const TNETimeStamp stamp = CurrentTimeStamp();
+            const TNETimeStamp after = TimeStampOf(QDateTime::currentDateTime());
+            isBetween = CompareTimeStamps(before, stamp) <= 0 && CompareTimeStamps(stamp, after) <= 0;
+        }
+        EXPECT_TRUE(isBetween) << zone;
+    }
+    previousZone.isNull() ? qunsetenv("TZ") : qputenv("TZ", previousZone);
 }
 
 TEST(NStruct, ComparesTimeStampsDateFirst)

@@ -97,12 +97,21 @@ TEST(Rowset, SetStringTrimsAndCutsToTheColumnSize)
         {0, "\t\r\n", ""},
         {1, QString(70000, u'x'), QString(65535, u'x')},
         {1, "  two words  ", "two words"},
+        {0, "abcd", "abcd"}, // a text that fits is kept as it is
     };
     for (const auto& test : cases) {
-        TNERow& row = *items.Rowset.FindRow(items.Rowset.InsertRow({}));
-        row.SetString(test.Column, test.Written);
-        row.Post();
-        EXPECT_EQ(row.GetString(test.Column), test.Kept) << test.Written.left(20).toStdString();
+        // Written as a view, handed over whole, and read from a field list: each is fitted alike.
+        TNERow& viewed = *items.Rowset.FindRow(items.Rowset.InsertRow({}));
+        viewed.SetString(test.Column, QStringView(test.Written));
+        viewed.Post();
+        TNERow& moved = *items.Rowset.FindRow(items.Rowset.InsertRow({}));
+        moved.SetString(test.Column, QString(test.Written));
+        moved.Post();
+        QStringList values{QString(), QString()};
+        values[test.Column] = test.Written;
+        TNERow& inserted = *items.Rowset.FindRow(items.Rowset.InsertRow(JoinItems(values)));
+        for (const TNERow* row : {&viewed, &moved, &inserted})
+            EXPECT_EQ(row->GetString(test.Column), test.Kept) << test.Written.left(20).toStdString();
     }
 }
 

@@ -7,7 +7,9 @@
 
 #include <QBuffer>
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -28,6 +30,16 @@ QStringList Rows(TNERowset& Rowset)
     TNERowIterator iterator(Rowset);
     for (iterator.First(); !iterator.IsDone(); iterator.Next())
         rows.append(QString::number(iterator.Current()->ID()) + u' ' + iterator.Current()->GetValues());
+    return rows;
+}
+
+// Each rowset's name, then its rows as Rows gives them.
+QStringList StoreRows(TNEStore& Store)
+{
+    QStringList rows;
+    TNERowsetIterator rowsets(Store);
+    for (rowsets.First(); !rowsets.IsDone(); rowsets.Next())
+        rows << rowsets.Current()->Name() << Rows(*rowsets.Current());
     return rows;
 }
 
@@ -174,4 +186,91 @@ TEST(NStoreMerger, MergesAVaultDocumentIntoTheLoginSchema)
     EXPECT_EQ(Rows(logins), Rows(Rowset(read, u"LOGIN")));
     EXPECT_EQ(logins.FindRow(4)->GetString(0), u"caf\u00e9");
     EXPECT_EQ(logins.FindRow(3)->GetString(3), "line one\r\nline two");
+}
+
+// Moving texts out of a source that goes away leaves the target as copying does: rows, IDs, announcements, change
+// count; the source keeps only rows a reference holds.
+TEST(NStoreMerger, MovingGivesTheTargetWhatCopyingGives)
+{
+    using TBuild = std::function<void(TNEStore&)>;
+    const TBuild logins = [](TNEStore& Store) {
+        TNERowset& rowset = AddRowset(Store, u"LOGIN", LoginStructure());
+        rowset.InsertRow(JoinItems({"site0", "name", "secret", ""}), 0);
+        rowset.InsertRow(JoinItems({"site1", "", "pw", "line one\r\nline two"}), 1);
+        rowset.InsertRow(JoinItems({"site5", "other", "", ""}), 5);
+    };
+    const TBuild loginsWithDefaults = [](TNEStore& Store) {
+        AddRowset(Store, u"LOGIN", LoginStructure()).SetDefaults(JoinItems({"", "default", "", "note"}));
+    };
+    const TBuild narrowSites = [](TNEStore& Store) {
+        AddRowset(Store, u"LOGIN",
+                  Structure({{"Site", "SITE_NAME", "STR", "3"},
+                             {"Login", "LOGIN_NAME", "STR", "64"},
+                             {"Password", "PASSWORD", "STR", "64"},
+                             {"Note", "NOTE", "STR", "2048", "1"}}));
+    };
+    const TBuild reordered = [](TNEStore& Store) {
+        TNERowset& rowset = AddRowset(
+            Store, u"LOGIN", Structure({{"Note", "NOTE", "STR", "2048"}, {"Site", "site_name", "STR", "260"}}));
+        rowset.InsertRow(JoinItems({"note", "site"}), 3);
+    };
+    const TBuild staticLogins = [&](TNEStore& Store) {
+        TNEStore active;
+        logins(active);
+        ReadWithMode(active, Store, QStringLiteral("STATIC;"));
+    };
+    const TBuild linked = [](TNEStore& Store) {
+        TNERowset& groups = AddRowset(Store, u"GROUP", TextStructure);
+        TNERowset& items = AddRowset(Store, u"ITEM", TextStructure);
+        for (int id = 0; id < 3; ++id) {
+            groups.InsertRow(JoinItems({"group" + QString::number(id)}));
+            items.InsertRow(JoinItems({"item" + QString::number(id)}));
+        }
+        TNERowset& rowset = *Store.FindRowset(
+            Store.CreateLinkRowset(u"Links", u"group", loSorted, lkShared, rmActive, u" l ", u"item"));
+        rowset.InsertRow(JoinItems({"0", "2"}));
+        rowset.InsertRow(JoinItems({"1", "1"}));
+    };
+    const TBuild linkedTarget = [](TNEStore& Store) {
+        AddRowset(Store, u"GROUP", TextStructure).InsertRow(u"taken;", 1);
+        AddRowset(Store, u"ITEM", TextStructure);
+        Store.CreateLinkRowset(u"Links", u"group", loSorted, lkShared, rmActive, u" l ", u"item");
+    };
+    const struct
+    {
+        const char* Name;
+        TBuild Source;
+        TBuild Target;
+        int RowsLeftInSource;
+    } cases[] = {
+        {"alike columns", logins, [](TNEStore& Store) { AddRowset(Store, u"LOGIN", LoginStructure()); }, 0},
+        {"target defaults", logins, loginsWithDefaults, 0},
+        {"narrower target column", logins, narrowSites, 3},
+        {"reordered foreign columns", reordered, [](TNEStore& Store) { AddRowset(Store, u"LOGIN", LoginStructure()); },
+         1},
+        {"static source", staticLogins, [](TNEStore& Store) { AddRowset(Store, u"LOGIN", LoginStructure()); }, 3},
+        {"rows held by links stay", linked, linkedTarget, 2 + 2 + 2},
+    };
+    for (const auto& testCase : cases) {
+        TNEStore copiedSource, movedSource, copied, moved;
+        for (TNEStore* store : {&copiedSource, &movedSource})
+            testCase.Source(*store);
+        for (TNEStore* store : {&copied, &moved})
+            testCase.Target(*store);
+        std::vector<std::unique_ptr<TRowsetEvents>> copiedEvents, movedEvents;
+        for (auto [store, events] : {std::pair{&copied, &copiedEvents}, std::pair{&moved, &movedEvents}}) {
+            TNERowsetIterator rowsets(*store);
+            for (rowsets.First(); !rowsets.IsDone(); rowsets.Next())
+                events->push_back(std::make_unique<TRowsetEvents>(*rowsets.Current()));
+        }
+
+        TNEStoreMerger().Merge(copiedSource, copied);
+        TNEStoreMerger().MergeMoving(movedSource, moved);
+        EXPECT_EQ(StoreRows(moved), StoreRows(copied)) << testCase.Name;
+        EXPECT_EQ(moved.ChangeCount(), copied.ChangeCount()) << testCase.Name;
+        for (std::size_t index = 0; index < copiedEvents.size(); ++index)
+            EXPECT_EQ(movedEvents[index]->Events, copiedEvents[index]->Events) << testCase.Name;
+        const int rowsLeft = int(StoreRows(movedSource).size()) - movedSource.RowsetCount();
+        EXPECT_EQ(rowsLeft, testCase.RowsLeftInSource) << testCase.Name;
+    }
 }
