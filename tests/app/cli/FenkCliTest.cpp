@@ -3,6 +3,7 @@
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/TestData.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -320,4 +322,53 @@ TEST(FenkCliUsage, AnswersHelpAndRefusesMalformedCommandLines)
         EXPECT_EQ(run.Status, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.Err.contains(u"--help")) << run.Err.toStdString();
     }
+}
+
+namespace {
+
+// The core-file limits of a process as /proc shows them ("0 0" when switched off).
+QString CoreFileLimits(qint64 Process)
+{
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(Process));
+    if (!limits.open(QIODevice::ReadOnly))
+        return {};
+    for (const QString& line : QString::fromLatin1(limits.readAll()).split(u'\n'))
+        if (line.startsWith(u"Max core file size"))
+            return line.mid(26).simplified().section(u' ', 0, 1);
+    return {};
+}
+
+// The owner of the files in a process's /proc folder: root for a process that is not dumpable, else the process's own user.
+uid_t ProcOwner(qint64 Process)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(QStringLiteral("/proc/%1/status").arg(Process)).constData(), &status) == 0 ? status.st_uid
+                                                                                                        : uid_t(-1);
+}
+
+} // namespace
+
+// A crash of the tool writes no core file, and no other process of the user may attach to it.
+TEST(FenkCliProcess, SwitchesOffCoreFilesAndDumpingFirstThing)
+{
+    // Run by root, the tool runs as another user, since root's own processes belong to root either way.
+    constexpr uid_t Nobody = 65534;
+    QProcess process;
+    process.setChildProcessModifier([] {
+        if (::getuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+            ::_exit(99);
+    });
+    process.start(QStringLiteral(FENK_CLI_PATH),
+                  {u"create"_qs, u"/nonexistent-folder/vault.fkx"_qs, u"--password-stdin"_qs});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    // It waits for the master password on standard input, hardened from its start.
+    const QDeadlineTimer deadline(10000);
+    while ((CoreFileLimits(process.processId()) != u"0 0" || ProcOwner(process.processId()) != 0) &&
+           !deadline.hasExpired())
+        process.waitForReadyRead(10);
+    EXPECT_EQ(CoreFileLimits(process.processId()), u"0 0");
+    EXPECT_EQ(ProcOwner(process.processId()), uid_t(0)) << "dumpable";
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 1);
 }
