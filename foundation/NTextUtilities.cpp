@@ -61,13 +61,18 @@ QString ReplaceLineBreaks(QStringView Text, QStringView Replacement)
 
 QString Trim(QStringView Text)
 {
+    return TrimmedView(Text).toString();
+}
+
+QStringView TrimmedView(QStringView Text)
+{
     qsizetype begin = 0;
     qsizetype end = Text.size();
     while (begin < end && IsBlank(Text[begin]))
         ++begin;
     while (end > begin && IsBlank(Text[end - 1]))
         --end;
-    return Text.sliced(begin, end - begin).toString();
+    return Text.sliced(begin, end - begin);
 }
 
 QString SplitFirst(QChar Separator, QString& Text)

@@ -8,6 +8,8 @@
 
 // Removes the characters up to U+0020 (blanks and control characters) from both ends.
 QString Trim(QStringView Text);
+// The part of Text that Trim keeps, without a copy.
+QStringView TrimmedView(QStringView Text);
 
 // SplitFirst returns the part before the first Separator and leaves the rest in Text; SplitLast returns the part
 // after the last one and leaves the front in Text. Without a Separator both return all of Text and empty it.

@@ -79,5 +79,6 @@ QString TNEColumn::Descriptor() const
 QString TNEColumn::FitText(QStringView Text) const
 {
     const int limit = Size_ < 1 || Size_ > MaxTextLength ? MaxTextLength : Size_;
-    return Trim(Trim(Text).left(limit));
+    // Views all the way, so a password is copied only once, into the result.
+    return TrimmedView(TrimmedView(Text).left(limit)).toString();
 }

@@ -1,6 +1,7 @@
 #include "store/NRowsetBase.h"
 
 #include "foundation/NInteger.h"
+#include "foundation/NSecureBuffer.h"
 #include "store/NStore.h"
 #include "store/NStoreErrors.h"
 
@@ -53,7 +54,9 @@ void TNERowset::SetDefaults(QStringView Values)
     qsizetype position = 0;
     for (std::size_t index = 0; index < Columns_.size() && position < Values.size(); ++index) {
         const TNEColumn& column = *Columns_[index];
-        const QString item = NextItem(position, Values);
+        // The decoded value may be a password.
+        const TNESecureText decoded(NextItem(position, Values));
+        const QString& item = decoded.Text();
         defaults[index].reset();
         if (item.isEmpty())
             continue;
