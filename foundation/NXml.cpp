@@ -335,23 +335,34 @@ QString TNEXmlParser::AttributeText()
     return Handed(TNEXmlTextKind::Attribute, QString::fromLatin1(Position_, tagEnd - Position_));
 }
 
-QString TNEXmlParser::ElementText()
+const char* TNEXmlParser::ClosingTag(const char* ContentStart)
 {
     const QString name = ElementName();
-    if (!Position_ || EmptyElement_)
-        return {};
-    // The start tag of a non-empty element ends with ">".
-    const char* contentStart = TagEnd(Position_) + 1;
     if (!ClosingTags_)
         ClosingTags_ = std::make_unique<TNEXmlClosingTags>(Begin_, End_);
     QByteArray nameBytes(name.size(), Qt::Uninitialized);
     StoreLowBytes(name, nameBytes.data());
-    const char* closingTag =
-        ClosingTags_->Find(std::string_view(nameBytes.constData(), size_t(nameBytes.size())), contentStart);
+    return ClosingTags_->Find(std::string_view(nameBytes.constData(), size_t(nameBytes.size())), ContentStart);
+}
+
+QString TNEXmlParser::ElementText()
+{
+    if (!Position_ || EmptyElement_)
+        return {};
+    // The start tag of a non-empty element ends with ">".
+    const char* contentStart = TagEnd(Position_) + 1;
+    const char* closingTag = ClosingTag(contentStart);
     QString text;
     if (closingTag)
         text = QString::fromLatin1(contentStart, closingTag - contentStart);
     return Handed(TNEXmlTextKind::ElementText, std::move(text));
+}
+
+bool TNEXmlParser::HasClosingTag()
+{
+    if (!Position_ || EmptyElement_)
+        return true;
+    return ClosingTag(TagEnd(Position_) + 1) != nullptr;
 }
 
 void TNEXmlParser::FindElement(QStringView Name)

@@ -28,7 +28,10 @@ constexpr char ImportedPassword[] = "Jm8$imported-login-secret";
 constexpr char16_t ImportedPassword16[] = u"Jm8$imported-login-secret";
 // A secret the test keeps on the heap while it scans, which the scan must find.
 constexpr char16_t Kept16[] = u"Hx5%kept-by-the-test";
-constexpr char ImportFile[] = "site,login,password,note\nimported.example,dora,Jm8$imported-login-secret,\n";
+constexpr char ImportCsv[] = "site,login,password,note\nimported.example,dora,Jm8$imported-login-secret,\n";
+constexpr char ImportJson[] = "[{\"site\": \"json.example\", \"password\": \"Lc2^json-login-secret\"}]";
+constexpr char JsonPassword[] = "Lc2^json-login-secret";
+constexpr char16_t JsonPassword16[] = u"Lc2^json-login-secret";
 const struct
 {
     const char* Latin1;
@@ -84,10 +87,11 @@ TEST(CliResidue, NoSecretOfAFinishedSessionStaysInMemory)
 {
     const TTemporaryFolder folder;
     const QString vault = folder.WriteFile(u"vault.fkx"_qs, ReadTestData(u"vectors/vault-a.fkx"_qs));
-    const QString import = folder.FilePath(u"import.csv"_qs);
-    {
-        const int file = ::open(QFile::encodeName(import).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        ASSERT_EQ(::write(file, ImportFile, std::strlen(ImportFile)), qsizetype(std::strlen(ImportFile)));
+    const QString csv = folder.FilePath(u"import.csv"_qs);
+    const QString json = folder.FilePath(u"import.json"_qs);
+    for (const auto& [name, content] : {std::pair(csv, ImportCsv), std::pair(json, ImportJson)}) {
+        const int file = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_EQ(::write(file, content, std::strlen(content)), qsizetype(std::strlen(content)));
         ::close(file);
     }
     const struct
@@ -100,7 +104,8 @@ TEST(CliResidue, NoSecretOfAFinishedSessionStaysInMemory)
         {{u"list"_qs, vault, u"--show-passwords"_qs}, {NewMaster}, 0},
         {{u"show"_qs, vault, u"0"_qs}, {NewMaster}, 0},
         {{u"edit"_qs, vault, u"1"_qs, u"--password"_qs}, {NewMaster, EditedPassword}, 0},
-        {{u"import"_qs, vault, import}, {NewMaster}, 0},
+        {{u"import"_qs, vault, csv}, {NewMaster}, 0},
+        {{u"import"_qs, vault, json, u"--format"_qs, u"json"_qs}, {NewMaster}, 0},
         {{u"export"_qs, vault, u"--format"_qs, u"json"_qs, u"--quiet"_qs}, {NewMaster}, 0},
         {{u"export"_qs, vault, u"--format"_qs, u"csv"_qs, u"--quiet"_qs}, {NewMaster}, 0},
         {{u"list"_qs, vault}, {VectorMaster}, 1}, // refused: the old master password
@@ -111,10 +116,11 @@ TEST(CliResidue, NoSecretOfAFinishedSessionStaysInMemory)
 
     // The key bytes of these ASCII passwords are their Latin-1 texts.
     std::vector<TMemoryNeedle> needles = {
-        {"old master password", VectorMaster},   {"old master password UTF-16", VectorMaster16},
-        {"new master password", NewMaster},      {"new master password UTF-16", NewMaster16},
-        {"edited password", EditedPassword},     {"edited password UTF-16", EditedPassword16},
-        {"imported password", ImportedPassword}, {"imported password UTF-16", ImportedPassword16},
+        {"old master password", VectorMaster},    {"old master password UTF-16", VectorMaster16},
+        {"new master password", NewMaster},       {"new master password UTF-16", NewMaster16},
+        {"edited password", EditedPassword},      {"edited password UTF-16", EditedPassword16},
+        {"imported password", ImportedPassword},  {"imported password UTF-16", ImportedPassword16},
+        {"JSON imported password", JsonPassword}, {"JSON imported password UTF-16", JsonPassword16},
     };
     // Named by their row: a name holding the secret would be found itself.
     for (std::size_t row = 0; row < std::size(VaultPasswords); ++row) {
