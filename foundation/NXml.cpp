@@ -335,23 +335,23 @@ QString TNEXmlParser::AttributeText()
     return Handed(TNEXmlTextKind::Attribute, QString::fromLatin1(Position_, tagEnd - Position_));
 }
 
-const char* TNEXmlParser::ClosingTag(const char* ContentStart)
+const char* TNEXmlParser::ClosingTag(const QString& Name, const char* ContentStart)
 {
-    const QString name = ElementName();
     if (!ClosingTags_)
         ClosingTags_ = std::make_unique<TNEXmlClosingTags>(Begin_, End_);
-    QByteArray nameBytes(name.size(), Qt::Uninitialized);
-    StoreLowBytes(name, nameBytes.data());
+    QByteArray nameBytes(Name.size(), Qt::Uninitialized);
+    StoreLowBytes(Name, nameBytes.data());
     return ClosingTags_->Find(std::string_view(nameBytes.constData(), size_t(nameBytes.size())), ContentStart);
 }
 
 QString TNEXmlParser::ElementText()
 {
+    const QString name = ElementName();
     if (!Position_ || EmptyElement_)
         return {};
     // The start tag of a non-empty element ends with ">".
     const char* contentStart = TagEnd(Position_) + 1;
-    const char* closingTag = ClosingTag(contentStart);
+    const char* closingTag = ClosingTag(name, contentStart);
     QString text;
     if (closingTag)
         text = QString::fromLatin1(contentStart, closingTag - contentStart);
@@ -362,7 +362,7 @@ bool TNEXmlParser::HasClosingTag()
 {
     if (!Position_ || EmptyElement_)
         return true;
-    return ClosingTag(TagEnd(Position_) + 1) != nullptr;
+    return ClosingTag(ElementName(), TagEnd(Position_) + 1) != nullptr;
 }
 
 void TNEXmlParser::FindElement(QStringView Name)

@@ -112,8 +112,8 @@ private:
     void Discard();
     QString Handed(TNEXmlTextKind Kind, QString Text) const;
     const char* TagEnd(const char* From);
-    // The "<" of the current element's closing tag after ContentStart, or null.
-    const char* ClosingTag(const char* ContentStart);
+    // The "<" of the closing tag of the current element, named Name, after ContentStart, or null.
+    const char* ClosingTag(const QString& Name, const char* ContentStart);
 
     TNESecureBytes Buffer_;
     const char* Begin_ = nullptr;
