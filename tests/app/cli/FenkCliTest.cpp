@@ -338,12 +338,14 @@ QString CoreFileLimits(qint64 Process)
     return {};
 }
 
-// The owner of the files in a process's /proc folder: root for a process that is not dumpable, else the process's own user.
+// The owner of the files in a process's /proc folder: root for a process that is not dumpable, else the process's own
+// user.
 uid_t ProcOwner(qint64 Process)
 {
     struct stat status = {};
-    return ::stat(QFile::encodeName(QStringLiteral("/proc/%1/status").arg(Process)).constData(), &status) == 0 ? status.st_uid
-                                                                                                        : uid_t(-1);
+    return ::stat(QFile::encodeName(QStringLiteral("/proc/%1/status").arg(Process)).constData(), &status) == 0
+               ? status.st_uid
+               : uid_t(-1);
 }
 
 } // namespace
@@ -371,4 +373,69 @@ TEST(FenkCliProcess, SwitchesOffCoreFilesAndDumpingFirstThing)
     process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 1);
+}
+
+// Every warning and error the tool can give on a vault of distinctive secrets, on standard error and in the log,
+// names what went wrong and never a master password, a login's password or a note.
+TEST(FenkCliSecrets, NoPasswordOrNoteReachesTheMessagesOrTheLog)
+{
+    const QByteArray master = "Mq4-master-secret";
+    const QByteArray wrong = "Wd6-wrong-master-secret";
+    const QByteArray password = "Pz2-login-secret";
+    const QByteArray longPassword = "Lx9-long-secret-" + QByteArray(80, 'y');
+    const QString note = u"Nt3-note-secret"_qs;
+    const TTemporaryFolder folder;
+    const QString vault = folder.FilePath(u"vault.fkx"_qs);
+    const QString logFile = QStringLiteral(FENK_CLI_PATH) + u".log"_qs;
+    const auto fileOf = [&](const char* Name, const QByteArray& Content) {
+        return folder.WriteFile(QString::fromLatin1(Name), Content);
+    };
+    QString shown;
+    const auto run = [&](const QStringList& Arguments, const QByteArray& Passwords) {
+        const TRun result = CliWith(Arguments, Passwords);
+        shown += result.Err;
+        return result.Status;
+    };
+    ASSERT_EQ(run({u"create"_qs, vault}, master + "\n" + master + "\n"), 0);
+    ASSERT_EQ(run({u"add"_qs, vault, u"--site"_qs, u"a"_qs, u"--login"_qs, u"b"_qs, u"--note"_qs, note},
+                  master + "\n" + password + "\n"),
+              0);
+    const struct
+    {
+        QStringList Arguments;
+        QByteArray Passwords;
+        int Status;
+    } commands[] = {
+        {{u"list"_qs, vault}, wrong + "\n", 1},
+        {{u"add"_qs, vault, u"--site"_qs, u"c"_qs, u"--login"_qs, u"d"_qs}, master + "\n" + longPassword + "\n", 0},
+        {{u"passwd"_qs, vault}, master + "\n" + wrong + "\n" + master + "\n", 1},
+        {{u"passwd"_qs, vault}, master + "\n", 1},
+        {{u"show"_qs, vault, u"7"_qs}, master + "\n", 1},
+        {{u"import"_qs, vault, fileOf("bad.csv", "site,login,password,note\na,b,Pz2-login\"secret,x\n")},
+         master + "\n",
+         1},
+        {{u"import"_qs, vault, fileOf("bad.json", "[{\"password\": 5, \"note\": \"Nt3-note-secret\"}]"), u"--format"_qs,
+          u"json"_qs},
+         master + "\n",
+         1},
+        {{u"list"_qs, fileOf("cut.fkx", ReadFile(vault).left(40))}, master + "\n", 1},
+        {{u"list"_qs, fileOf("other.fkx", "not a vault")}, master + "\n", 1},
+    };
+    for (const auto& command : commands)
+        EXPECT_EQ(run(command.Arguments, command.Passwords), command.Status)
+            << command.Arguments.join(u' ').toStdString();
+    {
+        TLockHolder writer(vault, LOCK_EX);
+        EXPECT_EQ(run({u"remove"_qs, vault, u"0"_qs}, master + "\n"), 1);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(vault).constData(), 0400), 0);
+    EXPECT_EQ(run({u"remove"_qs, vault, u"0"_qs}, master + "\n"), 1);
+
+    EXPECT_TRUE(shown.contains(u"Invalid password")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"Password clipped to 64 characters")) << shown.toStdString();
+    const QByteArray logged = ReadFile(logFile);
+    for (const QByteArray& secret : {master, wrong, password, longPassword.left(16), note.toUtf8()}) {
+        EXPECT_FALSE(shown.contains(QString::fromUtf8(secret))) << secret.constData() << " in " << shown.toStdString();
+        EXPECT_FALSE(logged.contains(secret)) << secret.constData() << " in the log";
+    }
 }
