@@ -114,7 +114,9 @@ std::int32_t TNERowset::InsertRow(QStringView Values, std::int32_t ID)
     qsizetype position = 0;
     for (int index = 0; index < ColumnCount(); ++index) {
         const TNEColumn& column = *Columns_[std::size_t(index)];
-        const QString item = NextItem(position, Values);
+        // The decoded value may be a password.
+        const TNESecureText decoded(NextItem(position, Values));
+        const QString& item = decoded.Text();
         const TNEFieldValue* fallback = DefaultOf(index);
         if (column.Kind() == ckReference) {
             const std::int32_t id = ParseInteger(item, fallback ? fallback->Reference : -1);
