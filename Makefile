@@ -89,7 +89,7 @@ fuzz-long: fuzzers
 	done; \
 	failed=0; for pid in $$pids; do wait $$pid || failed=1; done; \
 	for log in $(FUZZ_BUILD)/logs/*.log; do \
-		echo "== $$(basename $$log .log): $$(grep -h '^stat::number_of_executed_units' $$log | cut -d: -f3) runs"; \
+		echo "== $$(basename $$log .log): $$(grep -h '^stat::number_of_executed_units' $$log | awk '{print $$2}') runs"; \
 	done; \
 	exit $$failed
 
