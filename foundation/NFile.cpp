@@ -38,16 +38,22 @@ void CheckCall(bool Succeeded)
         throw ENESystemErr::FromErrno();
 }
 
-// Tells the observer a step begins, and fails it before its system call runs when a test asked for it.
+// Raises the injected failure, once.
+[[noreturn]] void FailInjected()
+{
+    errno = InjectedSaveFailure->Error;
+    InjectedSaveFailure.reset();
+    throw ENESystemErr::FromErrno();
+}
+
+// Tells the observer a step begins, and fails it before its system call runs when a test asked for it (the
+// content's write fails where its bytes run out).
 void BeginStep(TNESaveStep Step)
 {
     if (SaveStepObserver)
         SaveStepObserver(Step);
-    if (InjectedSaveFailure && InjectedSaveFailure->Step == Step && Step != TNESaveStep::WriteContent) {
-        errno = InjectedSaveFailure->Error;
-        InjectedSaveFailure.reset();
-        throw ENESystemErr::FromErrno();
-    }
+    if (InjectedSaveFailure && InjectedSaveFailure->Step == Step && Step != TNESaveStep::WriteContent)
+        FailInjected();
 }
 
 // How many of Length bytes the next write may put down before an injected failure of the content's write; -1
@@ -57,13 +63,6 @@ qsizetype InjectedWriteLimit(std::int64_t Written, qsizetype Length)
     if (!InjectedSaveFailure || InjectedSaveFailure->Step != TNESaveStep::WriteContent)
         return -1;
     return qsizetype(std::clamp<std::int64_t>(InjectedSaveFailure->AfterBytes - Written, 0, Length));
-}
-
-void FailInjectedWrite()
-{
-    errno = InjectedSaveFailure->Error;
-    InjectedSaveFailure.reset();
-    throw ENESystemErr::FromErrno();
 }
 
 // An open file descriptor, closed on destruction (which also releases a flock taken through it).
@@ -168,7 +167,7 @@ void WriteAll(const TFileDescriptor& File, QByteArrayView Bytes, std::int64_t& W
         qsizetype length = std::min(remaining, WriteChunkSize);
         const qsizetype limit = InjectedWriteLimit(Written, length);
         if (limit == 0)
-            FailInjectedWrite();
+            FailInjected();
         if (limit > 0)
             length = limit;
         const ssize_t written = ::write(File.Get(), data, std::size_t(length));
@@ -205,7 +204,12 @@ public:
                 QByteArray(TemporaryRandomLength, 'X') + TemporarySuffix),
           File_(CreateUnique(Path_))
     {
-        Lock(File_, LOCK_EX);
+        try {
+            Lock(File_, LOCK_EX);
+        } catch (...) {
+            ::unlink(Path_.constData());
+            throw;
+        }
     }
     ~TTemporaryFile()
     {
@@ -361,7 +365,7 @@ TNEFileFingerprint SaveFileAtomically(const QString& FileName, std::initializer_
     }
     // Nothing to write still meets a failure injected into the write.
     if (InjectedWriteLimit(size, 0) == 0)
-        FailInjectedWrite();
+        FailInjected();
     BeginStep(TNESaveStep::SyncTemporary);
     CheckCall(::fsync(temporary.File().Get()) == 0);
     const TNEFileFingerprint written{size, Nanoseconds(StatusOf(temporary.File()).st_mtim), hash.result()};
