@@ -4,6 +4,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_SEEDS ?= tests/data/vectors/*.plain tests/data/vectors/*.fkx
+FUZZ_RUNS ?= 1000000
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 # The build users run and the benchmarks measure: Release (-O3, no assertions, no test suite) in its own folder,
@@ -21,8 +22,8 @@ PACKAGES = cmake ninja-build g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtes
            desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin man-db file dpkg-dev lintian \
            xvfb xauth xdotool
 
-.PHONY: all deps configure release build test test-asan bench fuzz format run clean glyph-sheet dialog-shots \
-        ui-gallery-shot install deb screenshots
+.PHONY: all deps configure release build test test-asan bench fuzz fuzzers fuzz-long format run clean glyph-sheet \
+        dialog-shots ui-gallery-shot install deb screenshots
 
 all: build
 
@@ -75,18 +76,37 @@ bench: deps
 	cmake --build $(RELEASE_BUILD) --target benchmarks
 	@for b in $(RELEASE_BUILD)/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
 
-# Every libFuzzer target of fuzz/ for FUZZ_SECONDS each, from a corpus seeded with the vectors; built by clang
-# in its own folder.
-fuzz: PACKAGES += clang libclang-rt-14-dev
-fuzz: deps
+# The libFuzzer targets of fuzz/, built by clang with the sanitizers in their own folder.
+fuzzers: PACKAGES += clang libclang-rt-14-dev
+fuzzers: deps
 	@cmake -S . -B $(FUZZ_BUILD) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DFENK_FUZZ=ON -DFENK_BUILD_BENCH=OFF >/dev/null
 	cmake --build $(FUZZ_BUILD) --target fuzzers
+
+# Every target for FUZZ_SECONDS each, from a corpus seeded with the vectors and the committed corpus of fuzz/corpus/.
+fuzz: fuzzers
 	@for target in $(FUZZ_BUILD)/fuzz/*Fuzz; do \
-		corpus=$(FUZZ_BUILD)/corpus/$$(basename $$target); \
-		mkdir -p $$corpus && cp $(FUZZ_SEEDS) $$corpus/ || exit 1; \
+		name=$$(basename $$target); corpus=$(FUZZ_BUILD)/corpus/$$name; \
+		mkdir -p $$corpus fuzz/corpus/$$name && cp $(FUZZ_SEEDS) $$corpus/ || exit 1; \
 		echo "== $$target"; \
-		$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 $$corpus || exit 1; \
+		$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 $$corpus fuzz/corpus/$$name || exit 1; \
 	done
+
+# Every target side by side for FUZZ_RUNS executions each, niced, growing a working corpus in $(FUZZ_BUILD)/corpus/
+# from the committed one; each target's output goes to $(FUZZ_BUILD)/logs/NAME.log, and a finding (a crash input
+# in $(FUZZ_BUILD)/findings/) fails the run. Commit a finding to fuzz/corpus/NAME/ with its regression test.
+fuzz-long: fuzzers
+	@mkdir -p $(FUZZ_BUILD)/logs $(FUZZ_BUILD)/findings; \
+	for target in $(FUZZ_BUILD)/fuzz/*Fuzz; do \
+		name=$$(basename $$target); corpus=$(FUZZ_BUILD)/corpus/$$name; mkdir -p $$corpus fuzz/corpus/$$name; \
+		nice -n 10 $$target -runs=$(FUZZ_RUNS) -timeout=10 -print_final_stats=1 \
+			-artifact_prefix=$(FUZZ_BUILD)/findings/$$name- $$corpus fuzz/corpus/$$name \
+			>$(FUZZ_BUILD)/logs/$$name.log 2>&1 & pids="$$pids $$!"; \
+	done; \
+	failed=0; for pid in $$pids; do wait $$pid || failed=1; done; \
+	for log in $(FUZZ_BUILD)/logs/*.log; do \
+		echo "== $$(basename $$log .log): $$(grep -h '^stat::number_of_executed_units' $$log | awk '{print $$2}') runs"; \
+	done; \
+	exit $$failed
 
 # Every glyph shaded onto the windows' backgrounds at 1x and 4x, for a person to judge.
 glyph-sheet: configure

@@ -46,7 +46,11 @@ TNESecureText AskForPassword(const TFenkPasswordPrompt& Prompt, const QString& C
 std::optional<TFenkFileContent> ReadVaultWithWarnings(const QString& FileName)
 {
     try {
-        return ReadVaultFile(FileName);
+        TFenkFileContent content = ReadVaultFile(FileName);
+        RequireWholeBlocks(content);
+        return content;
+    } catch (const ENEFileDamagedErr& error) {
+        ShowWarning(FileLoadError + error.Message());
     } catch (const ENESystemErr& error) {
         ShowWarning(FileLockError + error.Message());
     } catch (const ENEFileTypeErr& error) {

@@ -110,6 +110,12 @@ TFenkFileContent ReadVaultBytes(QByteArray FileBytes)
     return content;
 }
 
+void RequireWholeBlocks(const TFenkFileContent& Content)
+{
+    if (Content.Version == 2 && Content.Payload.Bytes().size() % BlockSize != 0)
+        throw ENEFileDamagedErr();
+}
+
 TFenkFileContent ReadVaultFile(const QString& FileName)
 {
     TNEFileFingerprint fingerprint;

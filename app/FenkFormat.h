@@ -13,6 +13,7 @@
 NE_DECLARE_ERROR(ENEInvalidPasswordErr, ENEException, "Invalid password");
 NE_DECLARE_ERROR(ENEFileTypeErr, ENEException, "The file type is not supported");
 NE_DECLARE_ERROR(ENEFileVersionErr, ENEException, "The file version is not supported");
+NE_DECLARE_ERROR(ENEFileDamagedErr, ENEException, "The file is damaged: it does not end on a whole cipher block");
 
 // The version this program writes; versions 1 and 2 are read.
 inline constexpr int FenkFileVersion = 2;
@@ -48,6 +49,10 @@ TNEFileFingerprint WriteVaultFile(const QString& FileName, const TNECrypt& Crypt
 // Splits the bytes of a vault file into version and payload. An empty file is an empty version-2 vault. Raises
 // ENEFileTypeErr without the magic "FKX" and ENEFileVersionErr for a version other than 1 or 2.
 TFenkFileContent ReadVaultBytes(QByteArray FileBytes);
+
+// Raises ENEFileDamagedErr for a version-2 payload that does not fill whole cipher blocks, as every one written
+// does: bytes of the file are missing or were added.
+void RequireWholeBlocks(const TFenkFileContent& Content);
 
 // Reads a vault file under a shared lock: the failures of ReadVaultBytes, or ENESystemErr when the file cannot be
 // read, ENEFileLockedErr when another process holds it, ENENotRegularFileErr for anything but a regular file.

@@ -1,6 +1,7 @@
 #include "FenkVersion.h"
 #include "app/FenkMain.h"
 #include "foundation/NLog.h"
+#include "foundation/NProcess.h"
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NMessageBox.h"
 
@@ -11,6 +12,7 @@
 
 int main(int ArgumentCount, char** Arguments)
 {
+    HardenProcess();
     // Answered before the application object exists, so that it needs no display.
     if (ArgumentCount > 1 && std::strcmp(Arguments[1], "--version") == 0) {
         std::puts(FenkVersionText);

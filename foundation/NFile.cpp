@@ -5,8 +5,11 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
+#include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -15,7 +18,18 @@
 
 namespace {
 
-std::optional<TNESaveStep> InjectedSaveFailure;
+// The failure a test asked the next save to meet.
+struct TInjectedFailure
+{
+    TNESaveStep Step;
+    int Error;
+    std::int64_t AfterBytes;
+};
+std::optional<TInjectedFailure> InjectedSaveFailure;
+TNESaveStepObserver SaveStepObserver = nullptr;
+
+// Writes reach the temporary file in chunks of this size, so that a save can be stopped (or fail) partway.
+constexpr qsizetype WriteChunkSize = 64 * 1024;
 
 // Raises ENESystemErr with the system's text when a call failed.
 void CheckCall(bool Succeeded)
@@ -24,14 +38,31 @@ void CheckCall(bool Succeeded)
         throw ENESystemErr::FromErrno();
 }
 
-// Fails a save step before its system call runs, when a test asked for it.
-void FailIfInjected(TNESaveStep Step)
+// Raises the injected failure, once.
+[[noreturn]] void FailInjected()
 {
-    if (InjectedSaveFailure == Step) {
-        InjectedSaveFailure.reset();
-        errno = EIO;
-        throw ENESystemErr::FromErrno();
-    }
+    errno = InjectedSaveFailure->Error;
+    InjectedSaveFailure.reset();
+    throw ENESystemErr::FromErrno();
+}
+
+// Tells the observer a step begins, and fails it before its system call runs when a test asked for it (the
+// content's write fails where its bytes run out).
+void BeginStep(TNESaveStep Step)
+{
+    if (SaveStepObserver)
+        SaveStepObserver(Step);
+    if (InjectedSaveFailure && InjectedSaveFailure->Step == Step && Step != TNESaveStep::WriteContent)
+        FailInjected();
+}
+
+// How many of Length bytes the next write may put down before an injected failure of the content's write; -1
+// when no failure is due.
+qsizetype InjectedWriteLimit(std::int64_t Written, qsizetype Length)
+{
+    if (!InjectedSaveFailure || InjectedSaveFailure->Step != TNESaveStep::WriteContent)
+        return -1;
+    return qsizetype(std::clamp<std::int64_t>(InjectedSaveFailure->AfterBytes - Written, 0, Length));
 }
 
 // An open file descriptor, closed on destruction (which also releases a flock taken through it).
@@ -126,27 +157,60 @@ void Lock(const TFileDescriptor& File, int Operation)
     CheckCall(result == 0);
 }
 
-void WriteAll(const TFileDescriptor& File, QByteArrayView Bytes)
+// Writes Bytes in chunks; Written counts the bytes of the whole content so far.
+void WriteAll(const TFileDescriptor& File, QByteArrayView Bytes, std::int64_t& Written)
 {
     const char* data = Bytes.data();
     qsizetype remaining = Bytes.size();
     while (remaining > 0) {
-        const ssize_t written = ::write(File.Get(), data, std::size_t(remaining));
+        BeginStep(TNESaveStep::WriteContent);
+        qsizetype length = std::min(remaining, WriteChunkSize);
+        const qsizetype limit = InjectedWriteLimit(Written, length);
+        if (limit == 0)
+            FailInjected();
+        if (limit > 0)
+            length = limit;
+        const ssize_t written = ::write(File.Get(), data, std::size_t(length));
         if (written < 0 && errno == EINTR)
             continue;
         CheckCall(written > 0);
         data += written;
         remaining -= written;
+        Written += written;
     }
 }
 
-// The temporary file of a save, removed unless it has been renamed over the target.
+constexpr char TemporarySuffix[] = ".tmp";
+constexpr int TemporarySuffixLength = 4;
+constexpr int TemporaryRandomLength = 6;
+// The longest name a folder entry may have on the file systems of Linux.
+constexpr qsizetype LongestFileName = 255;
+
+// The hidden temporary name of a save of the file named Name (encoded), before its random part: ".<name>.", the
+// name shortened when the whole would be too long for a folder entry.
+QByteArray TemporaryPrefix(const QByteArray& Name)
+{
+    const qsizetype room = LongestFileName - 2 - TemporaryRandomLength - TemporarySuffixLength;
+    return '.' + Name.left(room) + '.';
+}
+
+// The temporary file of a save, locked while it is written so that no other save takes it for one a killed save
+// left behind, and removed unless it has been renamed over the target.
 class TTemporaryFile
 {
 public:
-    explicit TTemporaryFile(const QString& TargetPath)
-        : Path_(QFile::encodeName(TargetPath + QStringLiteral(".XXXXXX"))), File_(CreateUnique(Path_))
-    {}
+    explicit TTemporaryFile(const QFileInfo& Target)
+        : Path_(QFile::encodeName(Target.absolutePath()) + '/' + TemporaryPrefix(QFile::encodeName(Target.fileName())) +
+                QByteArray(TemporaryRandomLength, 'X') + TemporarySuffix),
+          File_(CreateUnique(Path_))
+    {
+        try {
+            Lock(File_, LOCK_EX);
+        } catch (...) {
+            ::unlink(Path_.constData());
+            throw;
+        }
+    }
     ~TTemporaryFile()
     {
         if (!Path_.isEmpty())
@@ -159,7 +223,7 @@ public:
 
     void RenameOver(const QByteArray& TargetPath)
     {
-        FailIfInjected(TNESaveStep::ReplaceTarget);
+        BeginStep(TNESaveStep::ReplaceTarget);
         CheckCall(::rename(Path_.constData(), TargetPath.constData()) == 0);
         Path_.clear();
     }
@@ -169,8 +233,8 @@ private:
     // is removed later.
     static int CreateUnique(QByteArray& PathTemplate)
     {
-        FailIfInjected(TNESaveStep::CreateTemporary);
-        const int descriptor = ::mkostemp(PathTemplate.data(), O_CLOEXEC);
+        BeginStep(TNESaveStep::CreateTemporary);
+        const int descriptor = ::mkostemps(PathTemplate.data(), TemporarySuffixLength, O_CLOEXEC);
         if (descriptor < 0) {
             const int error = errno;
             PathTemplate.clear();
@@ -184,9 +248,48 @@ private:
     TFileDescriptor File_;
 };
 
+// Whether Name is exactly a temporary name of a save of the file named TargetName (both encoded): the prefix, six
+// ASCII letters or digits (what mkostemps draws), ".tmp".
+bool IsTemporaryNameOf(QByteArrayView Name, const QByteArray& TargetName)
+{
+    const QByteArray prefix = TemporaryPrefix(TargetName);
+    if (Name.size() != prefix.size() + TemporaryRandomLength + TemporarySuffixLength || !Name.startsWith(prefix) ||
+        !Name.endsWith(TemporarySuffix))
+        return false;
+    const QByteArrayView random = Name.sliced(prefix.size(), TemporaryRandomLength);
+    return std::all_of(random.begin(), random.end(), [](char Byte) {
+        return (Byte >= '0' && Byte <= '9') || (Byte >= 'A' && Byte <= 'Z') || (Byte >= 'a' && Byte <= 'z');
+    });
+}
+
+// Removes the temporary files of the target's earlier saves that were killed before they were renamed: regular
+// files of the exact pattern that no running save holds locked. Failures are only logged; the save has happened.
+void RemoveStaleTemporaries(const QFileInfo& Target)
+{
+    DIR* listing = ::opendir(QFile::encodeName(Target.absolutePath()).constData());
+    if (!listing)
+        return;
+    const auto closeListing = qScopeGuard([&] { ::closedir(listing); });
+    const int folder = ::dirfd(listing);
+    const QByteArray targetName = QFile::encodeName(Target.fileName());
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!IsTemporaryNameOf(entry->d_name, targetName))
+            continue;
+        const TFileDescriptor candidate(
+            ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat status;
+        if (!candidate.IsOpen() || ::fstat(candidate.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            ::flock(candidate.Get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        if (::unlinkat(folder, entry->d_name, 0) != 0)
+            WriteLog(mkError, QStringLiteral("Could not remove the stale temporary file %1: %2")
+                                  .arg(QFile::decodeName(entry->d_name), ENESystemErr::FromErrno().Message()));
+    }
+}
+
 void SyncFolder(const QString& FolderPath)
 {
-    FailIfInjected(TNESaveStep::SyncFolder);
+    BeginStep(TNESaveStep::SyncFolder);
     const TFileDescriptor folder(OpenWithRetry(QFile::encodeName(FolderPath), O_RDONLY | O_DIRECTORY));
     CheckCall(folder.IsOpen() && ::fsync(folder.Get()) == 0);
 }
@@ -246,22 +349,24 @@ TNEFileFingerprint SaveFileAtomically(const QString& FileName, std::initializer_
     if (existing.IsOpen()) {
         const struct stat status = StatusOf(existing);
         RequireWritable(encodedTarget, status);
-        FailIfInjected(TNESaveStep::LockTarget);
+        BeginStep(TNESaveStep::LockTarget);
         Lock(existing, LOCK_EX);
         permissions = status.st_mode & 07777;
     }
 
-    TTemporaryFile temporary(targetPath);
+    const QFileInfo targetInfo(targetPath);
+    TTemporaryFile temporary(targetInfo);
     CheckCall(::fchmod(temporary.File().Get(), permissions) == 0);
-    FailIfInjected(TNESaveStep::WriteContent);
     QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     std::int64_t size = 0;
     for (QByteArrayView part : Parts) {
-        WriteAll(temporary.File(), part);
+        WriteAll(temporary.File(), part, size);
         hash.addData(part);
-        size += part.size();
     }
-    FailIfInjected(TNESaveStep::SyncTemporary);
+    // Nothing to write still meets a failure injected into the write.
+    if (InjectedWriteLimit(size, 0) == 0)
+        FailInjected();
+    BeginStep(TNESaveStep::SyncTemporary);
     CheckCall(::fsync(temporary.File().Get()) == 0);
     const TNEFileFingerprint written{size, Nanoseconds(StatusOf(temporary.File()).st_mtim), hash.result()};
     CheckCall(temporary.File().Close());
@@ -269,15 +374,24 @@ TNEFileFingerprint SaveFileAtomically(const QString& FileName, std::initializer_
     // The complete new file is in place: the save has happened, and reporting it as failed would tell the user
     // otherwise. Without the folder sync it might only not survive a crash of the whole system.
     try {
-        SyncFolder(QFileInfo(targetPath).absolutePath());
+        SyncFolder(targetInfo.absolutePath());
     } catch (const ENESystemErr& error) {
         WriteLog(mkError,
                  QStringLiteral("Saved %1, but syncing its folder failed: %2").arg(targetPath, error.Message()));
     }
+    RemoveStaleTemporaries(targetInfo);
     return written;
 }
 
-void InjectSaveFailure(std::optional<TNESaveStep> Step)
+void InjectSaveFailure(std::optional<TNESaveStep> Step, int Error, std::int64_t AfterBytes)
 {
-    InjectedSaveFailure = Step;
+    if (Step)
+        InjectedSaveFailure = TInjectedFailure{*Step, Error, AfterBytes};
+    else
+        InjectedSaveFailure.reset();
+}
+
+void ObserveSaveSteps(TNESaveStepObserver Observer)
+{
+    SaveStepObserver = Observer;
 }

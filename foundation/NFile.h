@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cerrno>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -38,8 +39,10 @@ QByteArray ReadLockedFile(const QString& FileName, TNEFileFingerprint* Fingerpri
 TNEFileFingerprint FingerprintOfFile(const QString& FileName);
 
 // Replaces FileName with the concatenated Parts so that the previous content survives any failure: the existing
-// file is locked exclusively, the content goes to a temporary file in the same folder, is flushed to disk and
-// renamed over the target, and the folder is synced. Returns the fingerprint of the file written.
+// file is locked exclusively, the content goes to a hidden temporary file ".<name>.<random>.tmp" in the same folder,
+// is flushed to disk and renamed over the target, and the folder is synced. A temporary file of that exact pattern
+// that a killed save of the same file left behind, and that no running save holds, is removed once the new file is
+// in place. Returns the fingerprint of the file written.
 // A new file gets permissions 0600; a replaced file keeps its permissions. Nothing is written when the target is
 // no regular file (ENENotRegularFileErr), is read-only or not writable by the user (ENESystemErr "Permission
 // denied") or is locked by another process (ENEFileLockedErr); other failures raise ENESystemErr. Once the file is
@@ -57,5 +60,12 @@ enum class TNESaveStep
     SyncFolder,
 };
 
-// Test seam: the next save fails at Step as if the system call there had failed with an I/O error.
-void InjectSaveFailure(std::optional<TNESaveStep> Step);
+// Test seam: the next save fails at Step as if the system call there had failed with Error (an I/O error unless
+// told otherwise). At WriteContent the first AfterBytes bytes are written before the failure, as on a disk that
+// fills up halfway.
+void InjectSaveFailure(std::optional<TNESaveStep> Step, int Error = EIO, std::int64_t AfterBytes = 0);
+
+// Test seam: called as each step of a save begins (WriteContent once per chunk written), so a test can stop or
+// kill the saving process at a known place. Null for none.
+using TNESaveStepObserver = void (*)(TNESaveStep Step);
+void ObserveSaveSteps(TNESaveStepObserver Observer);

@@ -335,6 +335,15 @@ QString TNEXmlParser::AttributeText()
     return Handed(TNEXmlTextKind::Attribute, QString::fromLatin1(Position_, tagEnd - Position_));
 }
 
+const char* TNEXmlParser::ClosingTag(const QString& Name, const char* ContentStart)
+{
+    if (!ClosingTags_)
+        ClosingTags_ = std::make_unique<TNEXmlClosingTags>(Begin_, End_);
+    QByteArray nameBytes(Name.size(), Qt::Uninitialized);
+    StoreLowBytes(Name, nameBytes.data());
+    return ClosingTags_->Find(std::string_view(nameBytes.constData(), size_t(nameBytes.size())), ContentStart);
+}
+
 QString TNEXmlParser::ElementText()
 {
     const QString name = ElementName();
@@ -342,16 +351,18 @@ QString TNEXmlParser::ElementText()
         return {};
     // The start tag of a non-empty element ends with ">".
     const char* contentStart = TagEnd(Position_) + 1;
-    if (!ClosingTags_)
-        ClosingTags_ = std::make_unique<TNEXmlClosingTags>(Begin_, End_);
-    QByteArray nameBytes(name.size(), Qt::Uninitialized);
-    StoreLowBytes(name, nameBytes.data());
-    const char* closingTag =
-        ClosingTags_->Find(std::string_view(nameBytes.constData(), size_t(nameBytes.size())), contentStart);
+    const char* closingTag = ClosingTag(name, contentStart);
     QString text;
     if (closingTag)
         text = QString::fromLatin1(contentStart, closingTag - contentStart);
     return Handed(TNEXmlTextKind::ElementText, std::move(text));
+}
+
+bool TNEXmlParser::HasClosingTag()
+{
+    if (!Position_ || EmptyElement_)
+        return true;
+    return ClosingTag(ElementName(), TagEnd(Position_) + 1) != nullptr;
 }
 
 void TNEXmlParser::FindElement(QStringView Name)

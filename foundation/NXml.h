@@ -98,6 +98,9 @@ public:
     // The raw text between the start tag and the element's closing tag, entities included; empty for an empty
     // element or one without a closing tag.
     QString ElementText();
+    // Whether the current element is empty or its closing tag follows its start tag: false for an element the
+    // document ends inside.
+    bool HasClosingTag();
     // From the current element on, moves to the first element named exactly Name, or to the end.
     void FindElement(QStringView Name);
     bool Eof() const { return Position_ == nullptr; }
@@ -109,6 +112,8 @@ private:
     void Discard();
     QString Handed(TNEXmlTextKind Kind, QString Text) const;
     const char* TagEnd(const char* From);
+    // The "<" of the closing tag of the current element, named Name, after ContentStart, or null.
+    const char* ClosingTag(const QString& Name, const char* ContentStart);
 
     TNESecureBytes Buffer_;
     const char* Begin_ = nullptr;

@@ -1,6 +1,7 @@
 #include "store/NColumn.h"
 
 #include "foundation/NInteger.h"
+#include "foundation/NSecureBuffer.h"
 #include "foundation/NStruct.h"
 #include "store/NRowsetBase.h"
 #include "store/NStore.h"
@@ -90,5 +91,9 @@ QString TNEColumn::FitText(QStringView Text) const
 QString TNEColumn::FitText(QString&& Text) const
 {
     const QStringView fitted = FittedView(Text);
-    return fitted.size() == Text.size() ? std::move(Text) : fitted.toString();
+    if (fitted.size() == Text.size())
+        return std::move(Text);
+    // The text given up may be a password: it is zeroed when nothing else holds it.
+    const TNESecureText given(std::move(Text));
+    return FittedView(given.Text()).toString();
 }

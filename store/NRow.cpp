@@ -6,7 +6,10 @@
 #include "store/NStore.h"
 #include "store/NStoreErrors.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -115,9 +118,11 @@ void TNERow::SetString(int Column, QString&& Text)
 void TNERow::SetFittedString(int Column, QString Fitted)
 {
     TNEValuePair& pair = Values_[std::size_t(Column)];
+    // The fitted text when it is not taken, and the edit it replaces, are zeroed when nothing else holds them.
+    TNESecureText fitted(std::move(Fitted));
     // Exact comparison: texts a collator calls equal may still differ, and the edit must not be lost.
-    if (Fitted != pair.Edit.Text)
-        pair.Edit.Text = std::move(Fitted);
+    if (fitted.Text() != pair.Edit.Text)
+        TNESecureText(std::exchange(pair.Edit.Text, fitted.Take())).Burn();
 }
 
 void TNERow::TakeString(int Column, TNERow& Source, int SourceColumn)
@@ -159,6 +164,11 @@ void TNERow::Post()
         TNEFieldValue Previous;
     };
     std::vector<TChange> changes;
+    // The values replaced go when the change is done; the row may have held their only copy.
+    const auto burnPrevious = qScopeGuard([&] {
+        for (TChange& change : changes)
+            TNESecureText(std::move(change.Previous.Text)).Burn();
+    });
     const int columns = Rowset_.ColumnCount();
     for (int column = 0; column < columns; ++column) {
         TNEValuePair& pair = Values_[std::size_t(column)];

@@ -1,6 +1,7 @@
 #include "store/NRowsetBase.h"
 
 #include "foundation/NInteger.h"
+#include "foundation/NSecureBuffer.h"
 #include "store/NStore.h"
 #include "store/NStoreErrors.h"
 
@@ -53,7 +54,9 @@ void TNERowset::SetDefaults(QStringView Values)
     qsizetype position = 0;
     for (std::size_t index = 0; index < Columns_.size() && position < Values.size(); ++index) {
         const TNEColumn& column = *Columns_[index];
-        QString item = NextItem(position, Values);
+        // The decoded value may be a password.
+        const TNESecureText decoded(NextItem(position, Values));
+        const QString& item = decoded.Text();
         defaults[index].reset();
         if (item.isEmpty())
             continue;
@@ -111,7 +114,9 @@ std::int32_t TNERowset::InsertRow(QStringView Values, std::int32_t ID)
     qsizetype position = 0;
     for (int index = 0; index < ColumnCount(); ++index) {
         const TNEColumn& column = *Columns_[std::size_t(index)];
-        QString item = NextItem(position, Values);
+        // The decoded value may be a password.
+        const TNESecureText decoded(NextItem(position, Values));
+        const QString& item = decoded.Text();
         const TNEFieldValue* fallback = DefaultOf(index);
         if (column.Kind() == ckReference) {
             const std::int32_t id = ParseInteger(item, fallback ? fallback->Reference : -1);
@@ -120,7 +125,7 @@ std::int32_t TNERowset::InsertRow(QStringView Values, std::int32_t ID)
             row->SetString(index, QStringView(fallback->Text));
         } else {
             // The decoded text goes into the row as it is, so no copy of it is left behind unzeroed.
-            row->SetString(index, std::move(item));
+            row->SetString(index, decoded.Take());
         }
     }
     {

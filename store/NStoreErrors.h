@@ -13,3 +13,5 @@ NE_DECLARE_ERROR(ENEIllegalDeleteErr, ENEException, "Illegal delete error");
 NE_DECLARE_ERROR(ENEInvalidRowErr, ENEException, "Invalid row error");
 NE_DECLARE_ERROR(ENEEngagedRowErr, ENEException, "Previously engaged row rejected");
 NE_DECLARE_ERROR(ENEInvalidRowsetErr, ENEException, "Invalid rowset error");
+// The document ends inside a rowset: the file was cut short, and its rows are not all there.
+NE_DECLARE_ERROR(ENEStoreIncompleteErr, ENEException, "The store is incomplete: the file was cut short");

@@ -7,6 +7,7 @@
 #include "foundation/NXml.h"
 #include "store/NLinkRowset.h"
 #include "store/NStore.h"
+#include "store/NStoreErrors.h"
 
 #include <QIODevice>
 #include <QStringBuilder>
@@ -321,6 +322,10 @@ void TNEStoreStreamer::ReadStore(TNEStore& Store, QIODevice& Stream)
 
     parser.NextElement();
     while (!parser.Eof()) {
+        // The writer closes every rowset: one the document ends inside has lost its last rows, and reading on
+        // would load the rows before the cut as if they were all.
+        if (parser.ElementName() == RowsetElement && !parser.HasClosingTag())
+            throw ENEStoreIncompleteErr();
         const QString attributes = parser.AttributeText();
         parser.NextElement();
         QString structure;

@@ -128,7 +128,7 @@ private:
     {
         const std::int32_t id = LoginID(Arguments_.Positional(1));
         Open();
-        PrintOut(FormatLogin(Logins().Get(id)));
+        PrintSecretOut(FormatLogin(Logins().Get(id)));
     }
 
     void Add()
@@ -219,7 +219,8 @@ private:
     static TNESecureBytes ReadInput(const QString& FileName)
     {
         QFile file(FileName);
-        if (!file.open(QIODevice::ReadOnly))
+        // Unbuffered: a device's buffer would keep a copy of the passwords in it.
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             throw ENESystemErr(QStringLiteral("File load error: %1: %2").arg(FileName, file.errorString()));
         return TNESecureBytes(file.readAll());
     }

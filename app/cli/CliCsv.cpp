@@ -1,5 +1,7 @@
 #include "app/cli/CliCsv.h"
 
+#include "foundation/NSecureBuffer.h"
+
 namespace {
 
 bool NeedsQuotes(QStringView Field)
@@ -77,7 +79,8 @@ private:
     QString ReadQuoted()
     {
         const int startLine = Line_;
-        QString field;
+        // Grown in a secure text: the field may be a password.
+        TNESecureText field;
         ++Position_;
         for (;;) {
             if (AtEnd())
@@ -86,17 +89,17 @@ private:
             if (character == u'\n')
                 ++Line_;
             if (character != u'"') {
-                field += character;
+                field.Append(QStringView(&character, 1));
                 continue;
             }
             if (!AtEnd() && Text_[Position_] == u'"') {
-                field += character;
+                field.Append(QStringView(&character, 1));
                 ++Position_;
                 continue;
             }
             if (!AtEnd() && Text_[Position_] != u',' && LineEndLength() == 0)
                 throw ECliCsvErr(QStringLiteral("Line %1: text after a closing quote").arg(Line_));
-            return field;
+            return field.Take();
         }
     }
 
@@ -107,20 +110,28 @@ private:
 
 } // namespace
 
+// Grown in a secure text: the fields may be passwords.
 QString CsvRecord(const QStringList& Fields)
 {
-    QString record;
+    TNESecureText record;
     for (qsizetype index = 0; index < Fields.size(); ++index) {
         if (index > 0)
-            record += QLatin1Char(',');
+            record.Append(u",");
         const QString& field = Fields[index];
-        if (NeedsQuotes(field))
-            record +=
-                QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-        else
-            record += field;
+        if (!NeedsQuotes(field)) {
+            record.Append(field);
+            continue;
+        }
+        record.Append(u"\"");
+        for (QChar character : field) {
+            record.Append(QStringView(&character, 1));
+            if (character == u'"')
+                record.Append(u"\"");
+        }
+        record.Append(u"\"");
     }
-    return record + QLatin1String("\r\n");
+    record.Append(u"\r\n");
+    return record.Take();
 }
 
 std::vector<TCliCsvRecord> ParseCsv(QStringView Text)

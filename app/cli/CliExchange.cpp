@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 
 namespace {
 
@@ -20,21 +21,62 @@ TNESecureBytes ExportCsv(const std::vector<TCliLogin>& Logins)
     return TNESecureBytes(text.Text().toUtf8());
 }
 
+// A JSON string of Text: quotes, backslashes and control characters escaped.
+void AppendJsonString(TNESecureText& Json, QStringView Text)
+{
+    Json.Append(u"\"");
+    for (QChar character : Text) {
+        const char16_t code = character.unicode();
+        if (code == u'"' || code == u'\\') {
+            Json.Append(u"\\");
+            Json.Append(QStringView(&character, 1));
+        } else if (code == u'\n') {
+            Json.Append(u"\\n");
+        } else if (code == u'\r') {
+            Json.Append(u"\\r");
+        } else if (code == u'\t') {
+            Json.Append(u"\\t");
+        } else if (code < 0x20) {
+            Json.Append(QStringLiteral("\\u%1").arg(int(code), 4, 16, QLatin1Char('0')));
+        } else {
+            Json.Append(QStringView(&character, 1));
+        }
+    }
+    Json.Append(u"\"");
+}
+
+// Written by hand into a secure text, laid out as Qt's indented JSON: a JSON document keeps copies of every value
+// that nothing zeroes.
 TNESecureBytes ExportJson(const std::vector<TCliLogin>& Logins)
 {
-    QJsonArray array;
-    for (const TCliLogin& login : Logins)
-        array.append(QJsonObject{{QStringLiteral("id"), login.ID},
-                                 {QStringLiteral("site"), login.Site},
-                                 {QStringLiteral("login"), login.Login},
-                                 {QStringLiteral("password"), login.Password},
-                                 {QStringLiteral("note"), login.Note}});
-    return TNESecureBytes(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    TNESecureText json(QStringLiteral("[\n"));
+    for (std::size_t index = 0; index < Logins.size(); ++index) {
+        const TCliLogin& login = Logins[index];
+        json.Append(QStringLiteral("    {\n        \"id\": %1,\n").arg(login.ID));
+        const std::pair<QStringView, QStringView> fields[] = {
+            {u"login", login.Login}, {u"note", login.Note}, {u"password", login.Password}, {u"site", login.Site}};
+        for (const auto& [key, value] : fields) {
+            json.Append(u"        \"");
+            json.Append(key);
+            json.Append(u"\": ");
+            AppendJsonString(json, value);
+            json.Append(key == u"site" ? u"\n" : u",\n");
+        }
+        json.Append(index + 1 < Logins.size() ? u"    },\n" : u"    }\n");
+    }
+    json.Append(u"]\n");
+    return TNESecureBytes(json.Text().toUtf8());
 }
 
 std::vector<TCliLogin> ImportCsv(QByteArrayView Bytes)
 {
-    const std::vector<TCliCsvRecord> records = ParseCsv(TNESecureText(QString::fromUtf8(Bytes)).Text());
+    std::vector<TCliCsvRecord> records = ParseCsv(TNESecureText(QString::fromUtf8(Bytes)).Text());
+    // The fields the logins do not share go now; the logins zero the rest.
+    const auto burnFields = qScopeGuard([&] {
+        for (TCliCsvRecord& record : records)
+            for (QString& field : record.Fields)
+                TNESecureText(std::move(field)).Burn();
+    });
     if (records.empty() || records.front().Fields != CsvHeader)
         throw ECliCsvErr(QStringLiteral("Line 1: the header line \"%1\" is missing").arg(CsvHeader.join(u',')));
     std::vector<TCliLogin> logins;

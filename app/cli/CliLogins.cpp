@@ -29,6 +29,33 @@ QString SearchableText(QStringView Text)
 
 } // namespace
 
+namespace {
+
+void BurnText(QString& Text)
+{
+    TNESecureText(std::move(Text)).Burn();
+}
+
+void BurnText(std::optional<QString>& Text)
+{
+    if (Text)
+        BurnText(*Text);
+}
+
+} // namespace
+
+TCliLogin::~TCliLogin()
+{
+    BurnText(Password);
+    BurnText(Note);
+}
+
+TCliLoginChange::~TCliLoginChange()
+{
+    BurnText(Password);
+    BurnText(Note);
+}
+
 TCliLoginTable::TCliLoginTable(TNERowset& Rowset)
     : Rowset_(Rowset), SiteColumn_(RequireColumn(Rowset, u"SITE_NAME")),
       LoginColumn_(RequireColumn(Rowset, u"LOGIN_NAME")), PasswordColumn_(RequireColumn(Rowset, u"PASSWORD")),
@@ -81,13 +108,15 @@ std::int32_t TCliLoginTable::Add(const TCliLogin& Login, QStringList& Notices)
     NoteFit(LoginColumn_, Login.Login, Notices);
     NoteFit(PasswordColumn_, Login.Password, Notices);
     NoteFit(NoteColumn_, values[std::size_t(NoteColumn_)], Notices);
+    for (QString& value : values)
+        BurnText(value);
     return id;
 }
 
 void TCliLoginTable::Change(std::int32_t ID, const TCliLoginChange& Change, QStringList& Notices)
 {
     TNERow& row = RowOf(ID);
-    const std::optional<QString> storedNote =
+    std::optional<QString> storedNote =
         Change.Note ? std::optional<QString>(ToStoredLineBreaks(*Change.Note)) : std::nullopt;
     const std::pair<int, const std::optional<QString>*> fields[] = {
         {SiteColumn_, &Change.Site},
@@ -102,6 +131,7 @@ void TCliLoginTable::Change(std::int32_t ID, const TCliLoginChange& Change, QStr
     for (const auto& [column, value] : fields)
         if (value->has_value())
             NoteFit(column, **value, Notices);
+    BurnText(storedNote);
 }
 
 void TCliLoginTable::Remove(std::int32_t ID)
@@ -154,10 +184,10 @@ void TCliLoginTable::NoteFit(int Column, QStringView Given, QStringList& Notices
 
 QString FitNotice(const TNEColumn& Column, QStringView Given)
 {
-    const QString kept = Column.FitText(Given);
-    if (kept == Given)
+    const TNESecureText kept(Column.FitText(Given));
+    if (kept.Text() == Given)
         return {};
-    if (Trim(Given).size() > kept.size())
+    if (TrimmedView(Given).size() > kept.Text().size())
         return QStringLiteral("%1 clipped to %2 characters").arg(Column.Caption()).arg(Column.Size());
     return QStringLiteral("%1 kept without the blanks and control characters at its ends").arg(Column.Caption());
 }
@@ -272,10 +302,18 @@ QString FormatLoginList(const std::vector<TCliLogin>& Logins, bool ShowPasswords
 
 QString FormatLogin(const TCliLogin& Login)
 {
-    const QString indent(12, QLatin1Char(' '));
-    return QStringLiteral("ID:         %1\n").arg(Login.ID) + QStringLiteral("Site name:  ") + Login.Site +
-           QStringLiteral("\nLogin name: ") + Login.Login + QStringLiteral("\nPassword:   ") + Login.Password +
-           QStringLiteral("\nNote:       ") +
-           ToDisplayLineBreaks(Login.Note).split(QLatin1Char('\n')).join(QLatin1Char('\n') + indent) +
-           QLatin1Char('\n');
+    TNESecureText text(QStringLiteral("ID:         %1\n").arg(Login.ID));
+    const TNESecureText note(ToDisplayLineBreaks(Login.Note));
+    for (QStringView part : {QStringView(u"Site name:  "), QStringView(Login.Site), QStringView(u"\nLogin name: "),
+                             QStringView(Login.Login), QStringView(u"\nPassword:   "), QStringView(Login.Password),
+                             QStringView(u"\nNote:       ")})
+        text.Append(part);
+    // The note's lines after its first are indented under it.
+    for (QChar character : note.Text()) {
+        text.Append(QStringView(&character, 1));
+        if (character == u'\n')
+            text.Append(u"            ");
+    }
+    text.Append(u"\n");
+    return text.Take();
 }

@@ -21,6 +21,9 @@ NE_DECLARE_ERROR(ECliNoSuchLoginErr, ENEException, "No such login");
 // The four fields of a login and its ID (-1 for a login not yet in a vault).
 struct TCliLogin
 {
+    // The password and the note are zeroed by their last holder.
+    ~TCliLogin();
+
     std::int32_t ID = -1;
     QString Site;
     QString Login;
@@ -31,6 +34,8 @@ struct TCliLogin
 // Changes to some fields of a login; a field left empty keeps its value.
 struct TCliLoginChange
 {
+    ~TCliLoginChange();
+
     std::optional<QString> Site;
     std::optional<QString> Login;
     std::optional<QString> Password;

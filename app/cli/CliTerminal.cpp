@@ -137,6 +137,12 @@ void PrintOut(const QString& Text)
     WriteAll(STDOUT_FILENO, bytes.Bytes());
 }
 
+void PrintSecretOut(QString Text)
+{
+    const TNESecureText secret(std::move(Text));
+    PrintOut(secret.Text());
+}
+
 void PrintError(const QString& Text)
 {
     WriteAll(STDERR_FILENO, Text.toUtf8());

@@ -40,6 +40,8 @@ void WriteAll(int FileDescriptor, QByteArrayView Bytes);
 // Prints a text to standard output or standard error as UTF-8.
 void PrintOut(const QString& Text);
 void PrintError(const QString& Text);
+// Prints a text that may hold secrets to standard output and zeroes it.
+void PrintSecretOut(QString Text);
 
 // The master password of FileName; a new one is asked twice and both must be identical. An empty one is a cancel.
 TNESecureText AskMasterPassword(TCliPasswordSource& Source, const QString& FileName, bool IsNew);

@@ -2,6 +2,7 @@
 
 #include "app/FenkFormat.h"
 #include "foundation/NFile.h"
+#include "foundation/NLog.h"
 #include "foundation/NStruct.h"
 #include "tests/support/LockHolder.h"
 #include "tests/support/ScriptedPresenter.h"
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <deque>
 #include <fcntl.h>
@@ -818,4 +820,68 @@ TEST(FenkDocument, AReadOnlyVaultIsNotReplacedAndItsChangesStay)
     EXPECT_TRUE(session.Document.DocumentModified());
     EXPECT_EQ(ReadFile(fileName), before);
     EXPECT_EQ(Permissions(fileName), mode_t(0400));
+}
+
+// Every warning, question and error of the document on a vault of distinctive secrets, shown and logged at the
+// most detailed level, names what went wrong and never a master password, a login's password or a note; a failed
+// save leaves the vault byte-identical, modified and savable.
+TEST(FenkDocument, NoSecretReachesTheMessagesOrTheLog)
+{
+    const QString master = u"Mq4-master-secret"_qs;
+    const QString wrong = u"Wd6-wrong-master-secret"_qs;
+    const QStringList login = {u"site"_qs, u"user"_qs, u"Pz2-login-secret"_qs, u"Nt3-note-secret"_qs};
+    TVaultSession session;
+    const QString log = session.Folder.FilePath(u"fenk.log"_qs);
+    const QString previousLog = LogFileName();
+    const int previousLevel = LogLevel;
+    SetLogFileName(log);
+    LogLevel = mkInformation;
+    const auto restoreLog = qScopeGuard([&] {
+        SetLogFileName(previousLog);
+        LogLevel = previousLevel;
+    });
+
+    const QString fileName = session.CreateVault(u"vault.fkx"_qs, master, {login});
+    AddLogin(session.Document, {u"more"_qs, u"user"_qs, u"Pz2-login-secret"_qs, u"Nt3-note-secret"_qs});
+    const QByteArray saved = ReadFile(fileName);
+    const struct
+    {
+        TNESaveStep Step;
+        int Error;
+        std::int64_t AfterBytes;
+    } failures[] = {{TNESaveStep::WriteContent, ENOSPC, 20}, {TNESaveStep::SyncTemporary, EIO, 0}};
+    for (const auto& failure : failures) {
+        InjectSaveFailure(failure.Step, failure.Error, failure.AfterBytes);
+        EXPECT_THROW(session.Document.SaveFile(), ENESystemErr);
+        EXPECT_EQ(ReadFile(fileName), saved);
+        EXPECT_TRUE(session.Document.DocumentModified());
+        EXPECT_TRUE(session.Document.EnabledCommands().SaveFile);
+    }
+    InjectSaveFailure(TNESaveStep::SyncFolder);
+    EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Saved);
+    // Changed by another program: asked, and kept.
+    Rewrite(fileName, std::nullopt, timespec{12345, 0});
+    AddLogin(session.Document, login);
+    session.Presenter.AnswerNext(false);
+    EXPECT_EQ(session.Document.SaveFile(), TFenkSaveResult::Cancelled);
+    EXPECT_FALSE(session.Document.ConfirmDiscardChanges());
+
+    TVaultSession reader;
+    EXPECT_EQ(reader.Open(fileName, wrong), TFenkLoadResult::Failed);
+    const QByteArray vault = ReadFile(fileName);
+    for (const QByteArray& damaged : {vault.left(vault.size() - 3), vault.left(vault.size() / 2 / 8 * 8 + 5)})
+        EXPECT_EQ(reader.Open(session.Folder.WriteFile(u"damaged.fkx"_qs, damaged), master), TFenkLoadResult::Failed);
+    {
+        const TLockHolder writer(fileName, LOCK_EX);
+        EXPECT_EQ(reader.Open(fileName, master), TFenkLoadResult::Failed);
+    }
+
+    QStringList shown = session.Presenter.Texts() + reader.Presenter.Texts();
+    EXPECT_EQ(shown.size(), 6) << shown.join(u'\n').toStdString();
+    const QString logged = QString::fromUtf8(ReadFile(log));
+    EXPECT_TRUE(logged.contains(u"Invalid password")) << logged.toStdString();
+    for (const QString& secret : {master, wrong, login[2], login[3]}) {
+        EXPECT_FALSE(shown.join(u'\n').contains(secret)) << shown.join(u'\n').toStdString();
+        EXPECT_FALSE(logged.contains(secret)) << logged.toStdString();
+    }
 }

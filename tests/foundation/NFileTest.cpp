@@ -1,11 +1,13 @@
 #include "foundation/NFile.h"
 
 #include "foundation/NLog.h"
+#include "tests/support/ErrorMessage.h"
 #include "tests/support/LockHolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -86,25 +88,87 @@ TEST(NFile, AFailedSaveLeavesThePreviousFileByteIdentical)
     const struct
     {
         TNESaveStep Step;
-        const char* Name;
+        int Error;
+        std::int64_t AfterBytes;
+        const char* Message;
     } steps[] = {
-        {TNESaveStep::LockTarget, "lock"},       {TNESaveStep::CreateTemporary, "create temporary"},
-        {TNESaveStep::WriteContent, "write"},    {TNESaveStep::SyncTemporary, "sync temporary"},
-        {TNESaveStep::ReplaceTarget, "replace"},
+        {TNESaveStep::LockTarget, EIO, 0, "Input/output error"},
+        {TNESaveStep::CreateTemporary, EIO, 0, "Input/output error"},
+        {TNESaveStep::WriteContent, EIO, 0, "Input/output error"},
+        // A disk that fills up after a part of the content, within the first chunk and after several.
+        {TNESaveStep::WriteContent, ENOSPC, 3, "No space left on device"},
+        {TNESaveStep::WriteContent, ENOSPC, 150000, "No space left on device"},
+        {TNESaveStep::SyncTemporary, EIO, 0, "Input/output error"},
+        {TNESaveStep::ReplaceTarget, EIO, 0, "Input/output error"},
     };
     const QByteArray previous("FKX2;\x01\x02\x03previous vault\xff", 23);
+    const QByteArray replacement(200000, 'r');
     for (const auto& step : steps) {
-        SCOPED_TRACE(step.Name);
+        SCOPED_TRACE(step.Message + std::to_string(int(step.Step)) + " after " + std::to_string(step.AfterBytes));
         TSaveFolder save;
         WriteFile(save.Vault, previous);
-        InjectSaveFailure(step.Step);
-        EXPECT_THROW(SaveFileAtomically(save.Vault, {"FKX2;", "replacement"}), ENESystemErr);
+        InjectSaveFailure(step.Step, step.Error, step.AfterBytes);
+        EXPECT_EQ(MessageOf([&] { SaveFileAtomically(save.Vault, {"FKX2;", replacement}); }), step.Message);
         EXPECT_EQ(ReadFile(save.Vault), previous);
         EXPECT_EQ(Entries(save.Folder), QStringList{QStringLiteral("vault.fkx")});
 
         // The injected failure fires once: the next save goes through.
         SaveFileAtomically(save.Vault, {"next"});
         EXPECT_EQ(ReadFile(save.Vault), QByteArray("next"));
+    }
+}
+
+namespace {
+
+QStringList SeenTemporaries;
+
+void ListTemporariesAtSync(TNESaveStep Step)
+{
+    if (Step == TNESaveStep::SyncTemporary)
+        SeenTemporaries = QDir(QFileInfo(SeenTemporaries.value(0)).path()).entryList(QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+TEST(NFile, TheTemporaryFileIsHiddenAndAStaleOneOfItsExactPatternGoesWithTheNextSave)
+{
+    TSaveFolder save;
+    WriteFile(save.Vault, "previous");
+    SeenTemporaries = {save.Vault};
+    ObserveSaveSteps(&ListTemporariesAtSync);
+    SaveFileAtomically(save.Vault, {"first"});
+    ObserveSaveSteps(nullptr);
+    ASSERT_EQ(SeenTemporaries.size(), 2);
+    EXPECT_TRUE(SeenTemporaries.at(0).contains(QRegularExpression(u"^\\.vault\\.fkx\\.[A-Za-z0-9]{6}\\.tmp$"_qs)))
+        << SeenTemporaries.at(0).toStdString();
+
+    const struct
+    {
+        const char* Name;
+        bool IsRemoved;
+    } entries[] = {
+        {".vault.fkx.a1B2c3.tmp", true},   {".vault.fkx.a1B2c.tmp", false},  {".vault.fkx.a1B2c3d.tmp", false},
+        {".vault.fkx.a1-2c3.tmp", false},  {"vault.fkx.a1B2c3.tmp", false},  {".other.fkx.a1B2c3.tmp", false},
+        {".vault.fkx.a1B2c3.tmp~", false}, {".vault.fkx.a1B2c3.TMP", false}, {".vault.fkx.x1B2c3.tmp", false},
+        {".vault.fkx.y1B2c3.tmp", false},  {".vault.fkx.z1B2c3.tmp", false},
+    };
+    for (const auto& entry : entries)
+        WriteFile(save.Folder.filePath(QString::fromLatin1(entry.Name)), "stale");
+    // One a running save holds, a link of the pattern to a file that is none and a folder of the pattern stay.
+    const TLockHolder runningSave(save.Folder.filePath(u".vault.fkx.x1B2c3.tmp"_qs), LOCK_EX);
+    QFile::remove(save.Folder.filePath(u".vault.fkx.y1B2c3.tmp"_qs));
+    ASSERT_TRUE(QFile::link(save.Folder.filePath(u"vault.fkx.a1B2c3.tmp"_qs),
+                            save.Folder.filePath(u".vault.fkx.y1B2c3.tmp"_qs)));
+    QFile::remove(save.Folder.filePath(u".vault.fkx.z1B2c3.tmp"_qs));
+    ASSERT_TRUE(QDir(save.Folder.path()).mkdir(u".vault.fkx.z1B2c3.tmp"_qs));
+
+    SaveFileAtomically(save.Vault, {"second"});
+    EXPECT_EQ(ReadFile(save.Vault), QByteArray("second"));
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.Name);
+        EXPECT_EQ(QFileInfo::exists(save.Folder.filePath(QString::fromLatin1(entry.Name))) ||
+                      QFileInfo(save.Folder.filePath(QString::fromLatin1(entry.Name))).isSymLink(),
+                  !entry.IsRemoved);
     }
 }
 

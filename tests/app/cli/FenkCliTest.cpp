@@ -3,6 +3,8 @@
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/TestData.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -319,5 +322,140 @@ TEST(FenkCliUsage, AnswersHelpAndRefusesMalformedCommandLines)
         const TRun run = Cli(arguments, "pw\n");
         EXPECT_EQ(run.Status, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.Err.contains(u"--help")) << run.Err.toStdString();
+    }
+}
+
+namespace {
+
+// The core-file limits of a process as /proc shows them ("0 0" when switched off).
+QString CoreFileLimits(qint64 Process)
+{
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(Process));
+    if (!limits.open(QIODevice::ReadOnly))
+        return {};
+    for (const QString& line : QString::fromLatin1(limits.readAll()).split(u'\n'))
+        if (line.startsWith(u"Max core file size"))
+            return line.mid(26).simplified().section(u' ', 0, 1);
+    return {};
+}
+
+// The owner of the files in a process's /proc folder: root for a process that is not dumpable, else the process's own
+// user.
+uid_t ProcOwner(qint64 Process)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(QStringLiteral("/proc/%1/status").arg(Process)).constData(), &status) == 0
+               ? status.st_uid
+               : uid_t(-1);
+}
+
+} // namespace
+
+// A crash of either program writes no core file, and no other process of the user may attach to it.
+TEST(FenkCliProcess, SwitchesOffCoreFilesAndDumpingFirstThing)
+{
+    const struct
+    {
+        QString Program;
+        QStringList Arguments;
+    } programs[] = {
+        // The tool waits for the master password on standard input, hardened from its start.
+        {QStringLiteral(FENK_CLI_PATH), {u"create"_qs, u"/nonexistent-folder/vault.fkx"_qs, u"--password-stdin"_qs}},
+#ifdef FENK_PATH
+        // The window program runs offscreen until it is ended.
+        {QStringLiteral(FENK_PATH), {}},
+#endif
+    };
+    // Run by root, the programs run as another user, since root's own processes belong to root either way.
+    constexpr uid_t Nobody = 65534;
+    for (const auto& program : programs) {
+        SCOPED_TRACE(program.Program.toStdString());
+        QProcess process;
+        process.setChildProcessModifier([] {
+            if (::getuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+                ::_exit(99);
+        });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        environment.insert(u"HOME"_qs, QDir::tempPath());
+        process.setProcessEnvironment(environment);
+        process.start(program.Program, program.Arguments);
+        ASSERT_TRUE(process.waitForStarted(10000));
+        const QDeadlineTimer deadline(10000);
+        while ((CoreFileLimits(process.processId()) != u"0 0" || ProcOwner(process.processId()) != 0) &&
+               !deadline.hasExpired())
+            process.waitForReadyRead(10);
+        EXPECT_EQ(CoreFileLimits(process.processId()), u"0 0");
+        EXPECT_EQ(ProcOwner(process.processId()), uid_t(0)) << "dumpable";
+        process.closeWriteChannel();
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+    }
+}
+
+// Every warning and error the tool can give on a vault of distinctive secrets, on standard error and in the log,
+// names what went wrong and never a master password, a login's password or a note.
+TEST(FenkCliSecrets, NoPasswordOrNoteReachesTheMessagesOrTheLog)
+{
+    const QByteArray master = "Mq4-master-secret";
+    const QByteArray wrong = "Wd6-wrong-master-secret";
+    const QByteArray password = "Pz2-login-secret";
+    const QByteArray longPassword = "Lx9-long-secret-" + QByteArray(80, 'y');
+    const QString note = u"Nt3-note-secret"_qs;
+    const TTemporaryFolder folder;
+    const QString vault = folder.FilePath(u"vault.fkx"_qs);
+    const QString logFile = QStringLiteral(FENK_CLI_PATH) + u".log"_qs;
+    const auto fileOf = [&](const char* Name, const QByteArray& Content) {
+        return folder.WriteFile(QString::fromLatin1(Name), Content);
+    };
+    QString shown;
+    const auto run = [&](const QStringList& Arguments, const QByteArray& Passwords) {
+        const TRun result = CliWith(Arguments, Passwords);
+        shown += result.Err;
+        return result.Status;
+    };
+    ASSERT_EQ(run({u"create"_qs, vault}, master + "\n" + master + "\n"), 0);
+    ASSERT_EQ(run({u"add"_qs, vault, u"--site"_qs, u"a"_qs, u"--login"_qs, u"b"_qs, u"--note"_qs, note},
+                  master + "\n" + password + "\n"),
+              0);
+    const struct
+    {
+        QStringList Arguments;
+        QByteArray Passwords;
+        int Status;
+    } commands[] = {
+        {{u"list"_qs, vault}, wrong + "\n", 1},
+        {{u"add"_qs, vault, u"--site"_qs, u"c"_qs, u"--login"_qs, u"d"_qs}, master + "\n" + longPassword + "\n", 0},
+        {{u"passwd"_qs, vault}, master + "\n" + wrong + "\n" + master + "\n", 1},
+        {{u"passwd"_qs, vault}, master + "\n", 1},
+        {{u"show"_qs, vault, u"7"_qs}, master + "\n", 1},
+        {{u"import"_qs, vault, fileOf("bad.csv", "site,login,password,note\na,b,Pz2-login\"secret,x\n")},
+         master + "\n",
+         1},
+        {{u"import"_qs, vault, fileOf("bad.json", "[{\"password\": 5, \"note\": \"Nt3-note-secret\"}]"), u"--format"_qs,
+          u"json"_qs},
+         master + "\n",
+         1},
+        {{u"list"_qs, fileOf("cut.fkx", ReadFile(vault).left(40))}, master + "\n", 1},
+        {{u"list"_qs, fileOf("other.fkx", "not a vault")}, master + "\n", 1},
+    };
+    for (const auto& command : commands)
+        EXPECT_EQ(run(command.Arguments, command.Passwords), command.Status)
+            << command.Arguments.join(u' ').toStdString();
+    {
+        TLockHolder writer(vault, LOCK_EX);
+        EXPECT_EQ(run({u"remove"_qs, vault, u"0"_qs}, master + "\n"), 1);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(vault).constData(), 0400), 0);
+    EXPECT_EQ(run({u"remove"_qs, vault, u"0"_qs}, master + "\n"), 1);
+
+    EXPECT_TRUE(shown.contains(u"Invalid password")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"Password clipped to 64 characters")) << shown.toStdString();
+    const QByteArray logged = ReadFile(logFile);
+    for (const QByteArray& secret : {master, wrong, password, longPassword.left(16), note.toUtf8()}) {
+        EXPECT_FALSE(shown.contains(QString::fromUtf8(secret))) << secret.constData() << " in " << shown.toStdString();
+        EXPECT_FALSE(logged.contains(secret)) << secret.constData() << " in the log";
     }
 }
