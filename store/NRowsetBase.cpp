@@ -115,7 +115,7 @@ std::int32_t TNERowset::InsertRow(QStringView Values, std::int32_t ID)
     for (int index = 0; index < ColumnCount(); ++index) {
         const TNEColumn& column = *Columns_[std::size_t(index)];
         // The decoded value may be a password.
-        const TNESecureText decoded(NextItem(position, Values));
+        TNESecureText decoded(NextItem(position, Values));
         const QString& item = decoded.Text();
         const TNEFieldValue* fallback = DefaultOf(index);
         if (column.Kind() == ckReference) {
