@@ -1,4 +1,5 @@
 #include "app/FenkDocument.h"
+#include "tests/app/DocumentLogins.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/TestData.h"
@@ -18,20 +19,6 @@ QString PasswordOfCase;
 QString AnswerCasePassword(const QString&, bool, const QString&)
 {
     return PasswordOfCase;
-}
-
-// The logins of the document in ascending ID, each as "ID: site|login|password|note".
-QStringList Logins(TFenkDocument& Document)
-{
-    QStringList logins;
-    TNERowIterator rows(*Document.LoginRowset());
-    for (rows.First(); !rows.IsDone(); rows.Next()) {
-        QStringList fields;
-        for (int column = lcSiteName; column <= lcNote; ++column)
-            fields.append(rows.Current()->GetString(column));
-        logins.append(QString::number(rows.Current()->ID()) + QStringLiteral(": ") + fields.join(u'|'));
-    }
-    return logins;
 }
 
 QStringList ExpectedLogins(const QJsonObject& Case)
@@ -64,9 +51,9 @@ TDamageOutcome Open(const TTemporaryFolder& Folder, const QByteArray& Bytes, con
     TFenkDocument document{TFenkPasswordPrompt(&AnswerCasePassword)};
     const TFenkLoadResult result = document.LoadFromFile(fileName, false);
     if (result == TFenkLoadResult::Loaded)
-        return Logins(document) == Expected ? TDamageOutcome::RightRows
-               : Logins(document).isEmpty() ? TDamageOutcome::NoRows
-                                            : TDamageOutcome::OtherRows;
+        return DocumentLogins(document) == Expected ? TDamageOutcome::RightRows
+               : DocumentLogins(document).isEmpty() ? TDamageOutcome::NoRows
+                                                    : TDamageOutcome::OtherRows;
     if (result == TFenkLoadResult::Failed && presenter.Messages().size() == 1 &&
         !presenter.Messages().front().Text.isEmpty())
         return TDamageOutcome::Warned;

@@ -4,6 +4,7 @@
 #include "foundation/NFile.h"
 #include "foundation/NLog.h"
 #include "foundation/NStruct.h"
+#include "tests/app/DocumentLogins.h"
 #include "tests/support/LockHolder.h"
 #include "tests/support/ScriptedPresenter.h"
 #include "tests/support/TemporaryFolder.h"
@@ -89,20 +90,6 @@ void AddLogin(TFenkDocument& Document, const QStringList& Fields)
     Document.RunRowCommand([&] { Document.LoginRowset()->InsertRow(JoinItems(Fields)); });
 }
 
-// The logins in ascending ID, each as "ID: site|login|password|note".
-QStringList Logins(TFenkDocument& Document)
-{
-    QStringList logins;
-    TNERowIterator rows(*Document.LoginRowset());
-    for (rows.First(); !rows.IsDone(); rows.Next()) {
-        QStringList fields;
-        for (int column = lcSiteName; column <= lcNote; ++column)
-            fields.append(rows.Current()->GetString(column));
-        logins.append(QString::number(rows.Current()->ID()) + QStringLiteral(": ") + fields.join(u'|'));
-    }
-    return logins;
-}
-
 QStringList EnabledNames(const TFenkCommandStates& States)
 {
     const std::pair<bool, const char*> commands[] = {
@@ -175,7 +162,7 @@ struct TVaultSession
 struct TDocumentSnapshot
 {
     explicit TDocumentSnapshot(TFenkDocument& Document)
-        : FileName(Document.FileName()), IsModified(Document.DocumentModified()), Logins(::Logins(Document))
+        : FileName(Document.FileName()), IsModified(Document.DocumentModified()), Logins(DocumentLogins(Document))
     {
         if (const std::uint32_t* subkeys = Document.Crypt().P())
             KeyDigest = QCryptographicHash::hash(
@@ -518,7 +505,7 @@ TEST(FenkDocument, OpensTheVaultFilesOfTheVectorsWithTheirRows)
                                          login["PASSWORD"].toString(), login["NOTE"].toString()})
                                 .join(u'|'));
         }
-        EXPECT_EQ(Logins(session.Document), expected);
+        EXPECT_EQ(DocumentLogins(session.Document), expected);
         EXPECT_EQ(session.Document.FileName(), fileName);
         EXPECT_FALSE(session.Document.DocumentModified());
         EXPECT_TRUE(session.Presenter.Texts().isEmpty());
@@ -529,7 +516,7 @@ TEST(FenkDocument, AChangedMasterPasswordTakesEffectWithTheNextSave)
 {
     TVaultSession session;
     const QString fileName = session.CreateVault("vault.fkx", "old", TwoLogins);
-    const QStringList logins = Logins(session.Document);
+    const QStringList logins = DocumentLogins(session.Document);
 
     EXPECT_FALSE(session.Document.ChangeMasterPassword()) << "the prompt was cancelled";
     EXPECT_FALSE(session.Document.DocumentModified());
@@ -551,7 +538,7 @@ TEST(FenkDocument, AChangedMasterPasswordTakesEffectWithTheNextSave)
     TVaultSession reader;
     EXPECT_EQ(reader.Open(fileName, "old"), TFenkLoadResult::Failed);
     EXPECT_EQ(reader.Open(fileName, "new"), TFenkLoadResult::Loaded);
-    EXPECT_EQ(Logins(reader.Document), logins);
+    EXPECT_EQ(DocumentLogins(reader.Document), logins);
 }
 
 TEST(FenkDocument, NewFileAsksBeforeOpeningAnExistingFile)
