@@ -1,5 +1,7 @@
 #include "ui/lists/NFrame.h"
 
+#include "ui/actions/NAction.h"
+#include "ui/actions/NActionButton.h"
 #include "ui/actions/NControl.h"
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
@@ -76,6 +78,17 @@ void TNEBaseFrame::PlaceOkCancelButtons()
     const int top = Form_->height() - 34;
     OkButton_->move(Form_->width() - 204, top);
     CancelButton_->move(Form_->width() - 102, top);
+}
+
+TNEOutlinePanel* TNEBaseFrame::CreateCommandOutline(TNEActionController& Controller, int Margin, TNEActionView*& View)
+{
+    auto* outline = new TNEOutlinePanel(Form_.get());
+    outline->move(Margin, Margin);
+    View = new TNEActionView(outline);
+    Controller.BuildView(*View);
+    outline->SetInnerWidth(View->width());
+    outline->SetClient(View);
+    return outline;
 }
 
 void TNEBaseFrame::FormKeyDown(TNEShortCut& Key)

@@ -12,6 +12,9 @@
 
 class QLineEdit;
 class QPushButton;
+class TNEActionController;
+class TNEActionView;
+class TNEOutlinePanel;
 
 // The base of every dialog built in code. A frame owns one blank form, created at the default form geometry as a
 // window of the form that stands for its owner, and runs it modally placed against that window. A frame is created
@@ -46,6 +49,10 @@ protected:
     void AddOkCancelButtons(std::function<void()> Accept);
     // Moves the two buttons to the bottom right corner of the client area.
     void PlaceOkCancelButtons();
+
+    // The command column of a frame run by actions: an outline at (Margin, Margin) holding the action view of
+    // Controller's commands (added before), as wide as the view. Returns the outline and stores the view in View.
+    TNEOutlinePanel* CreateCommandOutline(TNEActionController& Controller, int Margin, TNEActionView*& View);
 
 private:
     void FormKeyDown(TNEShortCut& Key);

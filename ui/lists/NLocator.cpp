@@ -158,12 +158,7 @@ TNELocator::TNELocator(QObject* Owner) : TNEBaseFrame(Owner), Controller_(new TN
 
     Controller_->SetActionLock(new TNEActionLock(Controller_));
     AddCommands();
-    CommandPanel_ = new TNEOutlinePanel(&form);
-    CommandPanel_->move(Margin, Margin);
-    ActionView_ = new TNEActionView(CommandPanel_);
-    Controller_->BuildView(*ActionView_);
-    CommandPanel_->SetInnerWidth(ActionView_->width());
-    CommandPanel_->SetClient(ActionView_);
+    CommandPanel_ = CreateCommandOutline(*Controller_, Margin, ActionView_);
 
     PathEdit_ = new TNEOpaqueEdit(&form);
     PathEdit_->setGeometry(0, Margin, 0, EditHeight);

@@ -79,12 +79,7 @@ TNERowEditor::TNERowEditor(QObject* Owner)
 
     Controller_->SetActionLock(new TNEActionLock(Controller_));
     AddCommands();
-    ActionOutline_ = new TNEOutlinePanel(&form);
-    ActionOutline_->move(Margin, Margin);
-    ActionView_ = new TNEActionView(ActionOutline_);
-    Controller_->BuildView(*ActionView_);
-    ActionOutline_->SetInnerWidth(ActionView_->width());
-    ActionOutline_->SetClient(ActionView_);
+    ActionOutline_ = CreateCommandOutline(*Controller_, Margin, ActionView_);
     CommandAccelerators_ = InitAcceleratorKeys() & ~Controller_->CollectAccelerators();
     FreeAccelerators_ = CommandAccelerators_;
 

@@ -217,12 +217,7 @@ TNERowPicker::TNERowPicker(QObject* Owner) : TNEBaseFrame(Owner), Controller_(ne
 
     Controller_->SetActionLock(new TNEActionLock(Controller_));
     AddCommands();
-    ActionOutline_ = new TNEOutlinePanel(&form);
-    ActionOutline_->move(Margin, Margin);
-    ActionView_ = new TNEActionView(ActionOutline_);
-    Controller_->BuildView(*ActionView_);
-    ActionOutline_->SetInnerWidth(ActionView_->width());
-    ActionOutline_->SetClient(ActionView_);
+    ActionOutline_ = CreateCommandOutline(*Controller_, Margin, ActionView_);
 
     ListPanel_ = new TNEListPanel(&form);
     ListPanel_->move(ActionOutline_->width() + 2 * Margin, Margin);
