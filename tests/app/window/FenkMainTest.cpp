@@ -3,6 +3,7 @@
 #include "app/FenkGuide.h"
 #include "app/FenkList.h"
 #include "app/FenkProgress.h"
+#include "foundation/NFile.h"
 #include "foundation/NStruct.h"
 #include "store/NRowset.h"
 #include "tests/support/LockHolder.h"
@@ -26,6 +27,7 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <sys/file.h>
@@ -574,4 +576,55 @@ TEST_F(FenkMain, CancellingTheProgressOfALongLoadOrSaveChangesNothing)
     cancelProgress();
     Press(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(Shown(), before) << "a cancelled load leaves the vault shown before";
+}
+
+// Browsing, finding, copying and cancelled edits never write the vault; a save that fails at any step says why,
+// keeps the previous vault byte for byte and leaves the changes to be saved again.
+TEST_F(FenkMain, WritesTheVaultOnlyOnSaveAndKeepsItWholeWhenASaveFails)
+{
+    TFenkForm& form = Start();
+    const QString path = CopyOf(QStringLiteral("vault-a.fkx"));
+    const auto vaultOnDisk = [&path] {
+        QFile file(path);
+        return std::pair(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(),
+                         QFileInfo(path).lastModified());
+    };
+    const auto original = vaultOnDisk();
+    Open(path);
+    Press(Qt::Key_Down);
+    QTest::mouseClick(form.List().header()->viewport(), Qt::LeftButton, {},
+                      QPoint(form.List().header()->sectionViewportPosition(1) + 5, 5));
+    Type(QStringLiteral("mail"));
+    Press(Qt::Key_Escape); // closes the find bar
+    Press(Qt::Key_C, Qt::ControlModifier);
+    AnswerEditor(QStringLiteral("alicia"), false);
+    Press(Qt::Key_F2);
+    AnswerEditor(QStringLiteral("neo"), false);
+    Press(Qt::Key_Insert);
+    EXPECT_EQ(vaultOnDisk(), original);
+    EXPECT_FALSE(form.Document().DocumentModified());
+
+    Press(Qt::Key_Delete);
+    const struct
+    {
+        TNESaveStep Step;
+        int Error;
+        std::int64_t AfterBytes;
+    } failures[] = {
+        {TNESaveStep::WriteContent, ENOSPC, 100}, // the disk fills up partway
+        {TNESaveStep::SyncTemporary, EIO, 0},
+        {TNESaveStep::ReplaceTarget, EIO, 0},
+    };
+    for (const auto& failure : failures) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(failure.Error));
+        Presenter.Clear();
+        InjectSaveFailure(failure.Step, failure.Error, failure.AfterBytes);
+        Press(Qt::Key_S, Qt::ControlModifier);
+        ASSERT_EQ(Presenter.Texts().size(), 1) << qPrintable(reason);
+        EXPECT_TRUE(Presenter.Texts().first().contains(reason)) << qPrintable(Presenter.Texts().first());
+        EXPECT_EQ(vaultOnDisk(), original) << qPrintable(reason);
+        EXPECT_EQ(QDir(Folder.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vault-a.fkx"});
+        EXPECT_EQ(Shown().Enabled, Enabled(true, true, true)) << "Save stays enabled";
+    }
+    InjectSaveFailure(std::nullopt);
 }
