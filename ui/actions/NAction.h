@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -137,3 +138,24 @@ private:
     TNEObjectContainer<TNEActionToolBar> ToolBars_;
     TNEObjectContainer<TNEActionView> Views_;
 };
+
+// One command of a window's table: glyph, caption, the owner's handler, shortcut, hint and whether the caption
+// takes a free accelerator letter.
+template <typename Owner> struct TNECommand
+{
+    int Glyph;
+    const char* Caption;
+    void (Owner::*Command)(QObject*);
+    TNEShortCut Key;
+    const char* Hint;
+    bool AutoAccelerator = true;
+};
+
+// Declares the commands of a table on Controller, in order, each run by Handler's member function.
+template <typename Owner, std::size_t Count>
+void AddCommandTable(TNEActionController& Controller, Owner* Handler, const TNECommand<Owner> (&Commands)[Count])
+{
+    for (const TNECommand<Owner>& command : Commands)
+        Controller.AddAction(command.Glyph, QString::fromLatin1(command.Caption), {Handler, command.Command},
+                             command.Key, QString::fromLatin1(command.Hint), command.AutoAccelerator);
+}

@@ -121,14 +121,7 @@ void TNELinkPage::AddCommands()
     else
         Controller_->AddAction(27, QStringLiteral("I&nsert..."), {this, &TNELinkPage::Insert}, ShortCut(vkInsert),
                                QStringLiteral("Insert a new row"));
-    const struct
-    {
-        int Glyph;
-        const char* Caption;
-        void (TNELinkPage::*Command)(QObject*);
-        TNEShortCut Key;
-        const char* Hint;
-    } commands[] = {
+    const TNECommand<TNELinkPage> commands[] = {
         {28, "&Edit...", &TNELinkPage::Edit, ShortCut(vkF1 + 1), "Edit the current row"},
         {29, "&Delete", &TNELinkPage::Delete, ShortCut(vkDelete),
          shared ? "Remove the current row from the list of rows" : "Delete the current row"},
@@ -136,9 +129,7 @@ void TNELinkPage::AddCommands()
         {30, "Move Up", &TNELinkPage::MoveUp, ShortCut(vkUp, scShift), "Move the current row up"},
         {31, "Move Down", &TNELinkPage::MoveDown, ShortCut(vkDown, scShift), "Move the current row down"},
     };
-    for (const auto& command : commands)
-        Controller_->AddAction(command.Glyph, QString::fromLatin1(command.Caption), {this, command.Command},
-                               command.Key, QString::fromLatin1(command.Hint));
+    AddCommandTable(*Controller_, this, commands);
 }
 
 void TNELinkPage::ShowLinks(TNEVirtualRowsetLinks& Links)

@@ -122,28 +122,18 @@ void TNERowEditor::AddToPurgeSet(TNERowset& Rowset)
 
 void TNERowEditor::AddCommands()
 {
-    const struct
-    {
-        int Glyph;
-        const char* Caption;
-        void (TNERowEditor::*Command)(QObject*);
-        TNEShortCut Key;
-        const char* Hint;
-        bool AutoAccelerator;
-    } commands[] = {
-        {UnselectedGlyph, "Select", &TNERowEditor::Select, ShortCut(vkSpace, scCtrl),
-         "Select the main row in the previous list of rows", true},
+    // Only an editor opened from a row picker list selects its row there.
+    if (HasSelectCommand_)
+        Controller_->AddAction(UnselectedGlyph, QStringLiteral("Select"), {this, &TNERowEditor::Select},
+                               ShortCut(vkSpace, scCtrl),
+                               QStringLiteral("Select the main row in the previous list of rows"));
+    const TNECommand<TNERowEditor> commands[] = {
         {2, "Page &Up", &TNERowEditor::PageUp, ShortCut(vkPageUp, scCtrl), "Go to the previous page", true},
         {3, "Page D&own", &TNERowEditor::PageDown, ShortCut(vkPageDown, scCtrl), "Go to the next page", true},
         {5, "OK", &TNERowEditor::Ok, ShortCut(vkEnter, scCtrl), "Accept and close the window", false},
         {6, "Cancel", &TNERowEditor::Cancel, ShortCut(vkEscape), "Discard changes and close the window", false},
     };
-    for (const auto& command : commands) {
-        if (command.Command == &TNERowEditor::Select && !HasSelectCommand_)
-            continue;
-        Controller_->AddAction(command.Glyph, QString::fromLatin1(command.Caption), {this, command.Command},
-                               command.Key, QString::fromLatin1(command.Hint), command.AutoAccelerator);
-    }
+    AddCommandTable(*Controller_, this, commands);
 }
 
 void TNERowEditor::SetSelected(bool Value)

@@ -238,15 +238,7 @@ TNERowPicker::~TNERowPicker()
 
 void TNERowPicker::AddCommands()
 {
-    const struct
-    {
-        int Glyph;
-        const char* Caption;
-        void (TNERowPicker::*Command)(QObject*);
-        TNEShortCut Key;
-        const char* Hint;
-        bool AutoAccelerator;
-    } commands[] = {
+    const TNECommand<TNERowPicker> commands[] = {
         {27, "I&nsert...", &TNERowPicker::Insert, ShortCut(vkInsert), "Insert a new row", true},
         {28, "&Edit...", &TNERowPicker::Edit, ShortCut(vkF1 + 1), "Edit the current row", true},
         {29, "&Delete", &TNERowPicker::Delete, ShortCut(vkDelete), "Delete the current row", true},
@@ -254,9 +246,7 @@ void TNERowPicker::AddCommands()
         {5, "OK", &TNERowPicker::Ok, ShortCut(vkEnter, scCtrl), "Accept and close the window", false},
         {6, "Cancel", &TNERowPicker::Cancel, ShortCut(vkEscape), "Discard changes and close the window", false},
     };
-    for (const auto& command : commands)
-        Controller_->AddAction(command.Glyph, QString::fromLatin1(command.Caption), {this, command.Command},
-                               command.Key, QString::fromLatin1(command.Hint), command.AutoAccelerator);
+    AddCommandTable(*Controller_, this, commands);
 }
 
 void TNERowPicker::SetMultiPick(bool Value)
