@@ -44,6 +44,16 @@ QString WithTrailingSlash(const QString& Folder)
     return Folder.endsWith(u'/') ? Folder : Folder + u'/';
 }
 
+// An absolute folder with "." and ".." resolved and doubled slashes dropped, ending in "/". QDir::cleanPath keeps
+// the ".." steps that climb above the root ("/../a"); the root is its own parent, so they go.
+QString CleanFolder(const QString& Folder)
+{
+    QString clean = QDir::cleanPath(Folder);
+    while (clean == u"/.." || clean.startsWith(u"/../"))
+        clean.remove(0, 3);
+    return clean.isEmpty() ? QStringLiteral("/") : WithTrailingSlash(clean);
+}
+
 // The texts of last modifications: local time in the locale's short date and time format, empty when unknown.
 // The system turns a moment into local time many times faster than a QDateTime in local time does, which a
 // folder of 10,000 files shows; Qt then only formats the reading. A format naming the zone takes Qt's way.
@@ -328,8 +338,8 @@ void TNELocator::SetPath(const QString& Text)
     }
     // A path without a mask lists every file.
     FileMask_ = mask.isEmpty() ? AllFiles : mask;
-    // "." and ".." are resolved and doubled slashes dropped, the way the path box shows the folder afterwards.
-    folder = WithTrailingSlash(QDir::cleanPath(folder));
+    // Resolved the way the path box shows the folder afterwards.
+    folder = CleanFolder(folder);
     Root_ = QStringLiteral("/");
     Folder_ = folder.sliced(1);
 }

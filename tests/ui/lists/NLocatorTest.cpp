@@ -168,6 +168,8 @@ TEST_F(NLocator, SetPathSplitsFolderAndMaskOfLinuxPaths)
         {"~", home, "*.*", -1},
         {"~/*.fkx", home, "*.fkx", -1},
         {"/", "/", "*.*", -1},
+        {"/../../", "/", "*.*", -1},
+        {"/../tmp/../..//*.x", "/", "*.x", -1},
     };
     for (const auto& c : cases) {
         TNELocator locator;
