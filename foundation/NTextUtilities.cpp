@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -46,15 +47,21 @@ QString ReplaceLineBreaks(QStringView Text, QStringView Replacement)
     }
     QString result;
     result.reserve(size);
+    qsizetype copied = 0;
     for (qsizetype index = 0; index < Text.size(); ++index) {
         if (const qsizetype length = LineBreakAt(Text, index)) {
-            result.append(Replacement);
+            result.append(Text.sliced(copied, index - copied)).append(Replacement);
             index += length - 1;
-        } else {
-            result.append(Text[index]);
+            copied = index + 1;
         }
     }
-    return result;
+    return result.append(Text.sliced(copied));
+}
+
+bool HasLineBreak(QStringView Text)
+{
+    return std::any_of(Text.begin(), Text.end(),
+                       [](QChar Character) { return Character == u'\n' || Character == u'\r'; });
 }
 
 } // namespace
@@ -124,4 +131,9 @@ QString ToDisplayLineBreaks(QStringView Text)
 QString ToSingleLine(QStringView Text)
 {
     return ReplaceLineBreaks(Text, u" ");
+}
+
+QString ToSingleLine(const QString& Text)
+{
+    return HasLineBreak(Text) ? ReplaceLineBreaks(Text, u" ") : Text;
 }

@@ -30,3 +30,5 @@ QString ToStoredLineBreaks(QStringView Text);
 QString ToDisplayLineBreaks(QStringView Text);
 // Every line break becomes one space.
 QString ToSingleLine(QStringView Text);
+// The same, sharing Text's storage when it holds no line break, as most texts do.
+QString ToSingleLine(const QString& Text);

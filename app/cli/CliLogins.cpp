@@ -224,16 +224,10 @@ constexpr std::size_t ListColumns = 5;
 // Pieces of the list are handed out once they hold about this many characters.
 constexpr qsizetype ListPieceSize = 32 * 1024;
 
-// A text as one line: the text itself, shared and not copied, unless it holds a line break.
-QString SingleLine(const QString& Text)
-{
-    return Text.contains(u'\n') || Text.contains(u'\r') ? ToSingleLine(Text) : Text;
-}
-
 std::array<QString, ListColumns> ListCells(const TCliLogin& Login, bool ShowPasswords)
 {
-    return {QString::number(Login.ID), SingleLine(Login.Site), SingleLine(Login.Login),
-            ShowPasswords ? SingleLine(Login.Password) : MaskedPassword(Login.Password), FirstLine(Login.Note)};
+    return {QString::number(Login.ID), ToSingleLine(Login.Site), ToSingleLine(Login.Login),
+            ShowPasswords ? ToSingleLine(Login.Password) : MaskedPassword(Login.Password), FirstLine(Login.Note)};
 }
 
 const std::array<QString, ListColumns>& ListHeader()

@@ -475,6 +475,11 @@ TEST(NStruct, ConvertsLineBreaksToTheStoredTheShownAndTheSingleLineForm)
         EXPECT_EQ(ToStoredLineBreaks(example.Text), example.Stored) << name;
         EXPECT_EQ(ToDisplayLineBreaks(example.Text), example.Shown) << name;
         EXPECT_EQ(ToSingleLine(example.Text), example.SingleLine) << name;
+        EXPECT_EQ(ToSingleLine(QStringView(example.Text)), example.SingleLine) << name;
+        // A text without a break is handed on, not copied: lists show the store's own texts.
+        EXPECT_EQ(ToSingleLine(example.Text).constData() == example.Text.constData(),
+                  example.Text == example.SingleLine)
+            << name;
         // What the memo shows goes back in as it was kept.
         EXPECT_EQ(ToStoredLineBreaks(ToDisplayLineBreaks(example.Stored)), example.Stored) << name;
         EXPECT_EQ(ToDisplayLineBreaks(ToStoredLineBreaks(example.Shown)), example.Shown) << name;
