@@ -2,6 +2,7 @@
 
 #include "app/FenkMain.h"
 #include "foundation/NLog.h"
+#include "store/NLocaleText.h"
 #include "store/NRowset.h"
 #include "ui/platform/NDesktop.h"
 
@@ -25,9 +26,13 @@ TFenkList::TFenkList(QWidget* Parent) : TNEAbstractRowList(Parent)
     AddShadedGlyph(Images(), 24, listColor, true);
     OnColumnClick = {this, &TFenkList::ColumnClicked};
     OnSelectItem = {this, &TFenkList::SelectItem};
+    Model().SetSortKeys(this);
 }
 
-TFenkList::~TFenkList() = default;
+TFenkList::~TFenkList()
+{
+    Model().SetSortKeys(nullptr);
+}
 
 void TFenkList::SetRowset(TNERowset* Rowset)
 {
@@ -56,6 +61,20 @@ int TFenkList::CompareListRows(const TNERow* Left, const TNERow* Right) const
     return SortDirection() == 1 ? order : -order;
 }
 
+int TFenkList::KeyOrder() const
+{
+    const int column = SortColumn();
+    if (!Rowset() || column < 0 || column >= Rowset()->ColumnCount() || column == PasswordColumn_ ||
+        Rowset()->Columns(column).Kind() != ckString)
+        return 0;
+    return SortDirection() == 1 ? 1 : -1;
+}
+
+TNELocaleSortKey TFenkList::Key(const TNEListItem& Item) const
+{
+    return TNELocaleSortKey(Item.Data().Pointer<const TNERow>()->GetString(SortColumn()));
+}
+
 int TFenkList::AddRowItem(TNERow* Row)
 {
     if (!Row)
@@ -80,7 +99,9 @@ void TFenkList::ColumnClicked(int Column)
         SetSortColumn(Column);
     else
         SetSortDirection(1 - SortDirection());
-    ReloadRows();
+    // The items already hold every row's texts, the very ones a refill would make: a new order is a sort of them.
+    Model().Sort();
+    AutoSizeSortColumn();
     SelectListItem(this, -1);
 }
 

@@ -15,7 +15,7 @@ class TNERowset;
 
 // The list of the logins: one item per row of the login rowset, the passwords masked, sorted by any column with a
 // click on its header (a second click on the same header turns the order round).
-class TFenkList : public TNEAbstractRowList
+class TFenkList : public TNEAbstractRowList, private TNEItemSortKeys
 {
     Q_OBJECT
 
@@ -41,6 +41,11 @@ public:
     static QString PasswordMask(const QString& Password);
 
 private:
+    // A text column other than the passwords sorts by collation keys. Passwords are never made into keys, which
+    // would leave a copy of each one in freed memory.
+    int KeyOrder() const override;
+    TNELocaleSortKey Key(const TNEListItem& Item) const override;
+
     void SelectItem(int Item, bool Selected);
     // One shared text per mask length, so that a large vault's masks cost nothing per item.
     const QString& SharedMask(const QString& Password);

@@ -62,6 +62,19 @@ void AppendUpperCased(std::string& Bytes, const QString& Text)
     }
 }
 
+// The bytes an item's search text takes: exact for ASCII and for the characters up to U+FFFF that stay one character
+// in upper case (bullets of a password mask among them), more than enough for the others but the few that grow.
+std::size_t EstimatedSearchSize(const TNEListItem& Item)
+{
+    std::size_t size = 0;
+    for (int column = 0; column <= Item.SubItemCount(); ++column) {
+        const QString& text = Item.Text(column);
+        size += 1 + std::size_t(text.size()) +
+                2 * std::size_t(std::count_if(text.begin(), text.end(), [](QChar C) { return C.unicode() >= 0x80; }));
+    }
+    return size;
+}
+
 int ClampedImageIndex(int ImageIndex)
 {
     return ImageIndex >= 0 && ImageIndex <= std::numeric_limits<qint16>::max() ? ImageIndex : -1;
@@ -161,15 +174,16 @@ int TNEListModel::AddItem(const QStringList& Texts, TNEItemData Data, int ImageI
     item.Data_ = Data;
     item.ImageIndex_ = qint16(ClampedImageIndex(ImageIndex));
     item.Key_ = NextKey_++;
-    // Built now, while the caller's texts are fresh in the cache.
-    BuildSearchText(item);
     if (NextKey_ == 0)
         NextKey_ = 1;
     if (StartStructureChange()) {
+        // The update builds the search texts at its end, in display order and into a buffer sized once.
+        SearchTextsPending_ = true;
         Items_.push_back(std::move(item));
         SortPending_ = SortPending_ || Compare_;
         return ItemCount() - 1;
     }
+    BuildSearchText(item);
     const int position = Compare_ ? SortedPosition(item) : ItemCount();
     beginInsertRows({}, position, position);
     Items_.insert(Items_.begin() + position, std::move(item));
@@ -307,10 +321,10 @@ void TNEListModel::EndUpdate()
         return;
     }
     try {
-        PrepareSearchTexts();
         if (sort)
             SortItems();
-        PackSearchTexts();
+        if (!PrepareSearchTexts())
+            PackSearchTexts();
         if (Items_.capacity() > Items_.size() + Items_.size() / 8)
             Items_.shrink_to_fit(); // a refill grew the array by doubling
     } catch (...) {
@@ -350,22 +364,67 @@ bool TNEListModel::IsSorted() const
 
 void TNEListModel::SortItems()
 {
-    if (Compare_ && Items_.size() > 1) {
-        std::stable_sort(Items_.begin(), Items_.end(), [this](const TNEListItem& Left, const TNEListItem& Right) {
-            return Compare_(Left, Right) < 0;
-        });
+    if (!Compare_ || Items_.size() < 2)
+        return;
+    if (const int order = SortKeys_ ? SortKeys_->KeyOrder() : 0) {
+        SortItemsByKeys(order);
+        return;
+    }
+    std::stable_sort(Items_.begin(), Items_.end(),
+                     [this](const TNEListItem& Left, const TNEListItem& Right) { return Compare_(Left, Right) < 0; });
+}
+
+void TNEListModel::SortItemsByKeys(int Order)
+{
+    std::vector<TNELocaleSortKey> keys;
+    keys.reserve(Items_.size());
+    for (const TNEListItem& item : Items_)
+        keys.push_back(SortKeys_->Key(item));
+    std::vector<quint32> order(Items_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](quint32 Left, quint32 Right) {
+        if (const int byKey = keys[Left].Compare(keys[Right]))
+            return byKey * Order < 0;
+        return Compare_(Items_[Left], Items_[Right]) < 0;
+    });
+    keys = {};
+    // Each item moves once, along the cycles of the permutation, so no second array of items is needed.
+    for (quint32 start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        TNEListItem held = std::move(Items_[start]);
+        quint32 place = start;
+        while (order[place] != start) {
+            const quint32 from = order[place];
+            Items_[place] = std::move(Items_[from]);
+            order[place] = place;
+            place = from;
+        }
+        Items_[place] = std::move(held);
+        order[place] = place;
     }
 }
 
-void TNEListModel::PrepareSearchTexts() const
+bool TNEListModel::PrepareSearchTexts() const
 {
     if (!SearchTextsPending_)
-        return;
+        return false;
     SearchTextsPending_ = false;
+    bool everyItem = true;
+    std::size_t needed = SearchTexts_.size();
+    for (const TNEListItem& item : Items_) {
+        if (item.SearchSize_ == TNEListItem::NoSearchText)
+            needed += EstimatedSearchSize(item);
+        else
+            everyItem = false;
+    }
+    const bool inDisplayOrder = everyItem && SearchTexts_.empty();
+    SearchTexts_.reserve(needed);
     for (const TNEListItem& item : Items_) {
         if (item.SearchSize_ == TNEListItem::NoSearchText)
             BuildSearchText(item);
     }
+    return inDisplayOrder;
 }
 
 void TNEListModel::BuildSearchText(const TNEListItem& Item) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/NLocaleText.h"
+
 #include <QAbstractItemModel>
 #include <QString>
 #include <QStringList>
@@ -112,6 +114,18 @@ private:
 // texts. It must not throw; items that compare equal keep their order.
 using TNEItemCompare = std::function<int(const TNEListItem& Left, const TNEListItem& Right)>;
 
+// Collation keys for sorting a whole list, for owners whose compare callback starts with collating one text of each
+// item: the keys are made once per item and sort, where the callback would collate the texts again on every
+// comparison. The keys must order items as the callback does; items with equal keys are left to the callback.
+class TNEItemSortKeys
+{
+public:
+    virtual ~TNEItemSortKeys() = default;
+    // 1 or -1 while the items are ordered by their keys, ascending or descending; 0 while they are not.
+    virtual int KeyOrder() const = 0;
+    virtual TNELocaleSortKey Key(const TNEListItem& Item) const = 0;
+};
+
 // The items and columns of one list view, in display order. An item is addressed by its position, -1 for none;
 // positions stay valid while the list is unchanged. With a compare callback the items are kept sorted: an item
 // added or given new data outside an update goes to its place at once, inside an update the whole list is sorted
@@ -156,6 +170,8 @@ public:
     // Sorting. Setting a callback sorts the items; an empty one leaves them in the order they have.
     const TNEItemCompare& Compare() const { return Compare_; }
     void SetCompare(TNEItemCompare Callback);
+    // Not owned; nullptr sorts by the compare callback alone.
+    void SetSortKeys(const TNEItemSortKeys* Keys) { SortKeys_ = Keys; }
     void Sort();
 
     // Updates nest; the outermost EndUpdate sorts, prepares the search texts and ends the reset, if any.
@@ -194,7 +210,10 @@ private:
     bool IsSorted() const;
     // Sorts without announcing it.
     void SortItems();
-    void PrepareSearchTexts() const;
+    void SortItemsByKeys(int Order);
+    // Builds the missing search texts; true when that was all of them, into an empty buffer, so that they lie in
+    // display order already.
+    bool PrepareSearchTexts() const;
     void BuildSearchText(const TNEListItem& Item) const;
     void DropSearchText(const TNEListItem& Item);
     // Lays the search texts out again in display order, without the ones no item uses, so that a search reads
@@ -204,6 +223,7 @@ private:
     std::vector<TNEListItem> Items_;
     std::vector<TNEListColumn> Columns_;
     TNEItemCompare Compare_;
+    const TNEItemSortKeys* SortKeys_ = nullptr;
     int UpdateCount_ = 0;
     bool ResetStarted_ = false;
     bool SortPending_ = false;

@@ -1,5 +1,6 @@
 #include "ui/lists/NListModel.h"
 
+#include "store/NLocaleText.h"
 #include "tests/support/ui/ApplicationFixture.h"
 
 #include <QLocale>
@@ -22,7 +23,61 @@ QStringList Captions(const TNEListModel& Model)
     return captions;
 }
 
+// Orders items by their captions under the locale, as the compare callbacks below do first.
+class TCaptionKeys final : public TNEItemSortKeys
+{
+public:
+    explicit TCaptionKeys(int Order) : Order_(Order) {}
+    int KeyOrder() const override { return Order_; }
+    TNELocaleSortKey Key(const TNEListItem& Item) const override { return TNELocaleSortKey(Item.Caption()); }
+
+private:
+    int Order_;
+};
+
 } // namespace
+
+TEST_F(NListModel, SortsByKeysAsByTheCompareCallbackAndFindsEveryItemAfterwards)
+{
+    const QStringList captions = {"pear",
+                                  "Apple",
+                                  "apple",
+                                  "",
+                                  "pear",
+                                  QStringLiteral("äpple"),
+                                  "Zebra",
+                                  "zebra",
+                                  "pear",
+                                  "10",
+                                  "9",
+                                  QStringLiteral("🔑"),
+                                  QStringLiteral("\uFFFD")};
+    for (const int order : {1, -1}) {
+        // Equal captions go by their data, in both directions.
+        const auto compare = [order](const TNEListItem& Left, const TNEListItem& Right) {
+            if (const int byCaption = CompareLocaleText(Left.Caption(), Right.Caption()))
+                return byCaption * order;
+            return int(Left.Data().Number() - Right.Data().Number());
+        };
+        const TCaptionKeys keys(order);
+        TNEListModel byKeys, byCallback;
+        byKeys.SetSortKeys(&keys);
+        for (TNEListModel* model : {&byKeys, &byCallback}) {
+            model->AddColumn(QStringLiteral("Name"), 80);
+            model->SetCompare(compare);
+            const TNEListUpdate update(*model);
+            for (qsizetype index = 0; index < captions.size(); ++index)
+                model->AddItem({captions[index], "at " + QString::number(index) + u'.'},
+                               TNEItemData::FromNumber(captions.size() - index));
+        }
+        EXPECT_EQ(Captions(byKeys), Captions(byCallback)) << order;
+        for (int index = 0; index < byKeys.ItemCount(); ++index) {
+            EXPECT_EQ(byKeys.Item(index).Data(), byCallback.Item(index).Data()) << order;
+            const QString& texts = byKeys.Item(index).SubItem(0);
+            EXPECT_TRUE(byKeys.ItemMatches(index, TNESearchPattern(texts.toUpper()))) << order;
+        }
+    }
+}
 
 TEST_F(NListModel, KeepsItemsSortedAndEqualItemsInTheirOrder)
 {
