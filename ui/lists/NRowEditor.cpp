@@ -23,6 +23,16 @@ namespace {
 
 constexpr int Margin = 8;
 constexpr int MinimumEditorSize = 400;
+
+// Candidate as a link page of the editor of Edited's rows: a link rowset made after Edited, whose links point at
+// Edited's rows from its source rowset; nullptr for any other rowset.
+TNERowset_Link* LinkPageRowset(TNERowset& Candidate, const TNERowset& Edited)
+{
+    auto* link = Candidate.Kind() == rkLink ? static_cast<TNERowset_Link*>(&Candidate) : nullptr;
+    if (!link || link->ID() <= Edited.ID() || link->TargetRowsetID() != Edited.ID() || !link->SourceRowset())
+        return nullptr;
+    return link;
+}
 constexpr int FieldGap = 8;
 constexpr QRgb FieldBoxColor = 0xF6F3F1;
 constexpr int FieldPageImage = 0;
@@ -146,6 +156,20 @@ void TNERowEditor::SetSelected(bool Value)
 TNEFieldValue& TNERowEditor::Value(int Column)
 {
     return Values_.at(std::size_t(Column));
+}
+
+bool TNERowEditor::EditsOnlyItsRow(TNERowset& Rowset)
+{
+    for (int column = 0; column < Rowset.ColumnCount(); ++column) {
+        if (Rowset.Columns(column).Kind() == ckReference)
+            return false;
+    }
+    TNERowsetIterator rowsets(Rowset.Store());
+    for (rowsets.First(); !rowsets.IsDone(); rowsets.Next()) {
+        if (LinkPageRowset(*rowsets.Current(), Rowset))
+            return false;
+    }
+    return true;
 }
 
 TNERow* TNERowEditor::Execute(TNERowset& Rowset, std::int32_t ID)
@@ -312,9 +336,8 @@ void TNERowEditor::BuildTree()
     TNEStore& store = Rowset_->Store();
     TNERowsetIterator rowsets(store);
     for (rowsets.First(); !rowsets.IsDone(); rowsets.Next()) {
-        TNERowset* rowset = rowsets.Current();
-        auto* link = rowset->Kind() == rkLink ? static_cast<TNERowset_Link*>(rowset) : nullptr;
-        if (!link || link->ID() <= Rowset_->ID() || link->TargetRowsetID() != Rowset_->ID() || !link->SourceRowset())
+        TNERowset_Link* link = LinkPageRowset(*rowsets.Current(), *Rowset_);
+        if (!link)
             continue;
         NodeLinks_.push_back(std::make_unique<TNEVirtualRowsetLinks>(*link, RowID_));
         auto* node = new QTreeWidgetItem(fieldNode, {link->Caption()});

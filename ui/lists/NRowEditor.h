@@ -67,6 +67,9 @@ public:
     // Runs the dialog on the row with the ID, or on a new row for a negative ID. Returns the inserted or edited row
     // when the user accepted, nullptr otherwise. Errors of the row store while the row is written pass on.
     TNERow* Execute(TNERowset& Rowset, std::int32_t ID);
+    // Whether a run on a row of Rowset can change no other row: the rowset has no reference fields, through which
+    // the row picker edits other rows, and no link pages.
+    static bool EditsOnlyItsRow(TNERowset& Rowset);
 
     // Every reference field shows its row's text again (a picker may have changed rows).
     void RefreshReferences();

@@ -2,6 +2,7 @@
 
 #include "foundation/NLog.h"
 #include "store/NRowset.h"
+#include "store/NStore.h"
 #include "ui/lists/NRowEditor.h"
 #include "ui/platform/NDesktop.h"
 
@@ -153,10 +154,26 @@ void TNEAbstractRowList::EditCurrentRow()
         return;
     TNERowEditor editor(this);
     editor.SetSelected(IsRowSelected(row));
+    const TNEStore& store = row->Rowset().Store();
+    const std::uint64_t changesBefore = store.ChangeCount();
     editor.Execute(row->Rowset(), row->ID());
-    ReloadRows();
+    // A cancelled run changed nothing. An editor that reaches no other row changed this one alone, so only its
+    // item is made again, which keeps an edit instant in a long list; otherwise any row may have changed.
+    if (editor.Accepted() || store.ChangeCount() != changesBefore) {
+        if (TNERowEditor::EditsOnlyItsRow(row->Rowset()))
+            RefreshRowItem(*row);
+        else
+            ReloadRows();
+    }
     SelectListItem(this, ItemOf(row));
     SetRowSelected(row, editor.Selected());
+}
+
+void TNEAbstractRowList::RefreshRowItem(TNERow& Row)
+{
+    if (const int item = ItemOf(&Row); item >= 0)
+        Model().RemoveItem(item);
+    FitColumnsToItem(AddRowItem(&Row));
 }
 
 void TNEAbstractRowList::DeleteCurrentRow()

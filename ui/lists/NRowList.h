@@ -68,6 +68,9 @@ protected:
     int AppendRowItem(TNERow& Row, int ImageIndex);
 
 private:
+    // Makes the row's item again, in its sorted place.
+    void RefreshRowItem(TNERow& Row);
+
     TNERowset* Rowset_ = nullptr;
     TNERowSource* RowSource_ = nullptr;
     TNEImageList Images_{16, 17};

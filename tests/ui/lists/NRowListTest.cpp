@@ -45,6 +45,52 @@ TEST_F(NRowList, EditingKeepsTheSameRowCurrentAfterTheReloadWhetherAcceptedOrCan
     }
 }
 
+TEST_F(NRowList, AnEditMakesOnlyItsItemAgainUnlessTheEditorReachesOtherRows)
+{
+    // A mark put on another item by hand survives unless the list is refilled from its rowset.
+    const QString mark = QStringLiteral("marked");
+    const struct
+    {
+        const char* Name;
+        bool WithReferences;
+        bool Accept;
+        bool Refilled;
+    } cases[] = {
+        {"cancelled", false, false, false},
+        {"accepted, the row alone", false, true, false},
+        {"cancelled, references", true, false, false},
+        {"accepted, references and link pages", true, true, true},
+    };
+    for (const auto& c : cases) {
+        TLoginStore logins;
+        TItemStore items;
+        TTestRowList list;
+        if (c.WithReferences) {
+            for (const char* text : {"c", "a", "b"})
+                items.Rowset(u"ITEM").InsertRow(JoinItems({text, "", "0", ""}));
+            list.SetRowset(&items.Rowset(u"ITEM"));
+        } else {
+            for (const char* site : {"c", "a", "b"})
+                logins.Add({site, "", "", ""});
+            list.SetRowset(&logins.Logins);
+        }
+        list.RefreshRows();
+        list.Model().SetItemText(2, 1, mark);
+        SelectListItem(&list, 1);
+        TModalDriver driver;
+        AnswerWith(driver, [&](QWidget&) {
+            Press(Qt::Key_A, Qt::ControlModifier);
+            Type(QStringLiteral("z"));
+            Press(c.Accept ? Qt::Key_Return : Qt::Key_Escape, c.Accept ? Qt::ControlModifier : Qt::NoModifier);
+        });
+        list.EditCurrentRow();
+        EXPECT_EQ(FocusedCaption(list), c.Accept ? "z" : "b") << c.Name;
+        EXPECT_EQ(list.FocusedItem(), c.Accept ? 2 : 1) << c.Name << ": the edited row in its sorted place";
+        const int marked = c.Accept ? 1 : 2;
+        EXPECT_EQ(list.Model().Item(marked).Text(1) == mark, !c.Refilled) << c.Name;
+    }
+}
+
 TEST_F(NRowList, InsertsIntoAnEmptyListAndDeletesOnlyRowsNothingReferences)
 {
     TLoginStore logins;
