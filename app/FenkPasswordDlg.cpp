@@ -4,6 +4,7 @@
 #include "ui/actions/NControl.h"
 #include "ui/platform/NDesktop.h"
 #include "ui/platform/NPasswordEcho.h"
+#include "ui/platform/NSecureEdit.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -36,18 +37,6 @@ QString FittedPath(const QLabel& Label, QString Text)
         Text.remove(Ellipsis, isPair ? 2 : 1);
     }
     return Text;
-}
-
-// Empties the edit, which also drops its undo history, and zeroes the text it held once nobody else holds it.
-// The edit gets that storage back, empty and with room for its longest entry, so typing grows the text in place
-// instead of leaving shorter copies of it behind in freed memory.
-void BurnEdit(QLineEdit& Edit)
-{
-    TNESecureText text(Edit.text());
-    Edit.setText(QString());
-    text.Burn();
-    text.Reserve(Edit.maxLength());
-    Edit.setText(text.Take());
 }
 
 } // namespace
@@ -100,8 +89,8 @@ void TPasswordDlg::Execute()
     ApplyMode();
     Accepted_ = false;
     const auto emptyEdits = [this] {
-        BurnEdit(*PasswordEdit_);
-        BurnEdit(*VerifyEdit_);
+        BurnEditText(*PasswordEdit_);
+        BurnEditText(*VerifyEdit_);
     };
     emptyEdits();
     Password_.Burn();

@@ -7,6 +7,7 @@
 #include "ui/lists/NRowPicker.h"
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
+#include "ui/platform/NSecureEdit.h"
 
 #include <QAbstractItemView>
 #include <QInputMethodEvent>
@@ -230,6 +231,11 @@ void TNEFieldEdit_String::LoadValue()
 void TNEFieldEdit_String::StoreValue()
 {
     Value().Text = Edit_->text();
+}
+
+void TNEFieldEdit_String::BurnControls()
+{
+    BurnEditText(*Edit_);
 }
 
 TNEFieldEdit_StringMemo::TNEFieldEdit_StringMemo(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex,
