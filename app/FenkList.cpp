@@ -2,6 +2,7 @@
 
 #include "app/FenkMain.h"
 #include "foundation/NLog.h"
+#include "foundation/NSecureBuffer.h"
 #include "store/NRowset.h"
 #include "ui/platform/NDesktop.h"
 
@@ -63,6 +64,9 @@ int TFenkList::AddRowItem(TNERow* Row)
     const int item = AppendRowItem(*Row, UnselectedImage);
     if (PasswordColumn_ < 0)
         return item;
+    // The item was given every text of the row, the password too, in a copy of its own: it keeps the mask instead,
+    // and the copy is zeroed when the holder below lets go of it last.
+    const TNESecureText shown(Model().Item(item).Text(PasswordColumn_));
     try {
         Model().SetItemText(item, PasswordColumn_, SharedMask(Row->GetString(PasswordColumn_)));
     } catch (...) {

@@ -206,7 +206,8 @@ void TNEFieldEdit::PlaceLabel(int LabelWidth, int Top)
 }
 
 TNEFieldEdit_String::TNEFieldEdit_String(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex, const QString& Caption)
-    : TNEFieldEdit(RowEditor, Box, ColumnIndex, Caption), Edit_(AddControl(std::make_unique<TNEOpaqueEdit>(&Box)))
+    : TNEFieldEdit(RowEditor, Box, ColumnIndex, Caption), Edit_(AddControl(std::make_unique<TNEOpaqueEdit>(&Box))),
+      Keeper_(new TNEEditTextKeeper(*Edit_))
 {}
 
 QWidget* TNEFieldEdit_String::FocusControl() const
@@ -235,7 +236,7 @@ void TNEFieldEdit_String::StoreValue()
 
 void TNEFieldEdit_String::BurnControls()
 {
-    BurnEditText(*Edit_);
+    Keeper_->Burn();
 }
 
 TNEFieldEdit_StringMemo::TNEFieldEdit_StringMemo(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex,

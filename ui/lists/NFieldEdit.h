@@ -14,6 +14,7 @@
 class QLineEdit;
 class QPushButton;
 class TNEColumn;
+class TNEEditTextKeeper;
 class TNERowset;
 class TNERowEditor;
 struct TNEFieldValue;
@@ -146,6 +147,7 @@ public:
 
 private:
     QLineEdit* Edit_;
+    TNEEditTextKeeper* Keeper_; // owned by the edit
 };
 
 // A multi-line text: a memo with a vertical bar and word wrap; Enter starts a new line, Tab moves on.
