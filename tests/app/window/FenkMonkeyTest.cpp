@@ -239,7 +239,7 @@ protected:
     static unsigned SeedOfRun()
     {
         bool isSet = false;
-        const unsigned seed = qEnvironmentVariableIntValue("FENK_MONKEY_SEED", &isSet);
+        const unsigned seed = qgetenv("FENK_MONKEY_SEED").toUInt(&isSet);
         return isSet ? seed : std::random_device()();
     }
 
