@@ -101,12 +101,9 @@ void RunSession(const QString& Vault)
 {
     TScriptedPresenter presenter;
     TModalDriver driver;
-    TFenkForm form;
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     driver.Answer(TypedPassword(VectorMaster));
-    form.LoadFromFile(Vault, false);
-    form.FormActivate();
+    TFenkForm form({Vault}); // as the program opens the file it is started with
+    form.show();
     ASSERT_EQ(form.List().Model().ItemCount(), 3);
 
     driver.Answer(TypedPassword(NewMaster));
