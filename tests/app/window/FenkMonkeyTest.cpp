@@ -360,7 +360,9 @@ protected:
     }
 
     // Answers a dialog as a user might: Enter, Ctrl+Enter, Esc, its close box, a text typed and Enter, or a few
-    // random keys; after AnswersPerDialog answers a dialog still open is closed.
+    // random keys; after AnswersPerDialog answers a dialog still open is closed. The window's questions ("Discard
+    // changes in current file?", "Exit without saving?", "Open existing file?") write nothing whatever the answer,
+    // so both runs answer them at random: only Save writes, and only Save asks about a file changed on disk.
     void AnswerAtRandom(QWidget& Dialog)
     {
         std::erase_if(Tries_, [](const auto& Tried) { return !Tried.first || !Tried.first->isVisible(); });
