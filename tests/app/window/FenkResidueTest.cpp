@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -106,6 +107,12 @@ void RunSession(const QString& Vault)
     form.show();
     ASSERT_EQ(form.List().Model().ItemCount(), 3);
 
+    // Sorted by every column, the passwords too, and back by site (the first click turns the order round).
+    QHeaderView* header = form.List().header();
+    for (const int column : {0, 1, 2, 3, 0}) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
     driver.Answer(TypedPassword(NewMaster));
     Press(form, Qt::Key_F2, Qt::ControlModifier);
     TypeLiteral(Focused(form), "mail");
