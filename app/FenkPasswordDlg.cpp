@@ -75,6 +75,7 @@ QLineEdit* TPasswordDlg::AddPasswordEdit(int Top)
 {
     auto* edit = new TNEOpaqueEdit(&Form());
     SetBulletEcho(*edit);
+    Keepers_.push_back(new TNEEditTextKeeper(*edit));
     edit->setGeometry(8, Top, ClientWidth - 16, EditHeight);
     return edit;
 }
@@ -89,8 +90,8 @@ void TPasswordDlg::Execute()
     ApplyMode();
     Accepted_ = false;
     const auto emptyEdits = [this] {
-        BurnEditText(*PasswordEdit_);
-        BurnEditText(*VerifyEdit_);
+        for (TNEEditTextKeeper* keeper : Keepers_)
+            keeper->Burn();
     };
     emptyEdits();
     Password_.Burn();
