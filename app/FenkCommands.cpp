@@ -78,8 +78,11 @@ void TFenkForm::ChangeMasterPassword(QObject*)
 void TFenkForm::CloseFile(QObject*)
 {
     RunCommand([this] {
-        if (Document_.CloseFile())
-            ReloadList();
+        if (!Document_.CloseFile())
+            return;
+        // A password copied from the vault goes with it.
+        ClearSecretFromClipboard();
+        ReloadList();
     });
 }
 

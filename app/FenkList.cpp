@@ -2,6 +2,7 @@
 
 #include "app/FenkMain.h"
 #include "foundation/NLog.h"
+#include "foundation/NSecureBuffer.h"
 #include "store/NLocaleText.h"
 #include "store/NRowset.h"
 #include "ui/platform/NDesktop.h"
@@ -82,6 +83,9 @@ int TFenkList::AddRowItem(TNERow* Row)
     const int item = AppendRowItem(*Row, UnselectedImage);
     if (PasswordColumn_ < 0)
         return item;
+    // The item was given every text of the row, the password too (a copy of its own when the password holds a line
+    // break): it keeps the mask instead, and a copy is zeroed when the holder below lets go of it last.
+    const TNESecureText shown(Model().Item(item).Text(PasswordColumn_));
     try {
         Model().SetItemText(item, PasswordColumn_, SharedMask(Row->GetString(PasswordColumn_)));
     } catch (...) {

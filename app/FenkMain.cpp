@@ -8,6 +8,7 @@
 #include "ui/lists/NFrame.h"
 #include "ui/lists/NListPanel.h"
 #include "ui/platform/NApplication.h"
+#include "ui/platform/NDesktop.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,6 +71,8 @@ TFenkForm::TFenkForm(const QStringList& Arguments)
 
 TFenkForm::~TFenkForm()
 {
+    // A password copied from the vault does not outlive the window on the clipboard.
+    ClearSecretFromClipboard();
     // The clients of the controllers go first, then the controllers with the form's members.
     ListCtrl_.reset();
     const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);

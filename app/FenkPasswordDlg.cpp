@@ -4,6 +4,7 @@
 #include "ui/actions/NControl.h"
 #include "ui/platform/NDesktop.h"
 #include "ui/platform/NPasswordEcho.h"
+#include "ui/platform/NSecureEdit.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -36,18 +37,6 @@ QString FittedPath(const QLabel& Label, QString Text)
         Text.remove(Ellipsis, isPair ? 2 : 1);
     }
     return Text;
-}
-
-// Empties the edit, which also drops its undo history, and zeroes the text it held once nobody else holds it.
-// The edit gets that storage back, empty and with room for its longest entry, so typing grows the text in place
-// instead of leaving shorter copies of it behind in freed memory.
-void BurnEdit(QLineEdit& Edit)
-{
-    TNESecureText text(Edit.text());
-    Edit.setText(QString());
-    text.Burn();
-    text.Reserve(Edit.maxLength());
-    Edit.setText(text.Take());
 }
 
 } // namespace
@@ -86,6 +75,7 @@ QLineEdit* TPasswordDlg::AddPasswordEdit(int Top)
 {
     auto* edit = new TNEOpaqueEdit(&Form());
     SetBulletEcho(*edit);
+    Keepers_.push_back(new TNEEditTextKeeper(*edit));
     edit->setGeometry(8, Top, ClientWidth - 16, EditHeight);
     return edit;
 }
@@ -100,8 +90,8 @@ void TPasswordDlg::Execute()
     ApplyMode();
     Accepted_ = false;
     const auto emptyEdits = [this] {
-        BurnEdit(*PasswordEdit_);
-        BurnEdit(*VerifyEdit_);
+        for (TNEEditTextKeeper* keeper : Keepers_)
+            keeper->Burn();
     };
     emptyEdits();
     Password_.Burn();

@@ -5,9 +5,12 @@
 
 #include <QString>
 
+#include <vector>
+
 class QEvent;
 class QLabel;
 class QLineEdit;
+class TNEEditTextKeeper;
 
 // Asks for the master password of a vault file: once to unlock it, or, for a new password, twice, refusing OK
 // until both entries agree. The typed text lives only in the edits while the dialog runs and in Password until the
@@ -57,6 +60,8 @@ private:
     QLineEdit* PasswordEdit_;
     QLabel* VerifyLabel_;
     QLineEdit* VerifyEdit_;
+    // One for each edit, owned by it.
+    std::vector<TNEEditTextKeeper*> Keepers_;
     bool Accepted_ = false;
     TNESecureText Password_;
 };

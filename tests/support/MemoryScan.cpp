@@ -1,5 +1,7 @@
 #include "tests/support/MemoryScan.h"
 
+#include "foundation/NCrypt.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -85,6 +87,17 @@ bool TMemoryNeedle::IsAt(const char* Memory) const
         if (char(Memory[index] ^ Mask) != Masked_[index])
             return false;
     return true;
+}
+
+void AddCipherTableNeedles(std::vector<TMemoryNeedle>& Needles, const char* Key, const std::string& Name)
+{
+    TNECrypt crypt;
+    crypt.SetKey(Key, qsizetype(std::strlen(Key)));
+    Needles.emplace_back(Name + " subkeys", QByteArrayView(reinterpret_cast<const char*>(crypt.P()), 32));
+    for (int box = 0; box < 4; ++box)
+        Needles.emplace_back(Name + " S-box " + std::to_string(box),
+                             QByteArrayView(reinterpret_cast<const char*>(crypt.S() + box * 256 + 100), 32));
+    crypt.ClearKey();
 }
 
 std::vector<std::string> FindInWritableMemory(const std::vector<TMemoryNeedle>& Needles)

@@ -27,6 +27,10 @@ private:
     QByteArray Masked_;
 };
 
+// Adds needles for the expanded cipher tables of a key: a piece of the subkeys and of each S-box, taken from the
+// tables before they are cleared.
+void AddCipherTableNeedles(std::vector<TMemoryNeedle>& Needles, const char* Key, const std::string& Name);
+
 // Looks for the needles in the process's writable memory (its heap, stacks, data and anonymous mappings),
 // read through /proc/self/mem so that freed memory is read too: the name of a needle for every place it is found.
 std::vector<std::string> FindInWritableMemory(const std::vector<TMemoryNeedle>& Needles);

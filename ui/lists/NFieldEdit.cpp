@@ -7,6 +7,7 @@
 #include "ui/lists/NRowPicker.h"
 #include "ui/platform/NApplication.h"
 #include "ui/platform/NDesktop.h"
+#include "ui/platform/NSecureEdit.h"
 
 #include <QAbstractItemView>
 #include <QInputMethodEvent>
@@ -205,7 +206,8 @@ void TNEFieldEdit::PlaceLabel(int LabelWidth, int Top)
 }
 
 TNEFieldEdit_String::TNEFieldEdit_String(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex, const QString& Caption)
-    : TNEFieldEdit(RowEditor, Box, ColumnIndex, Caption), Edit_(AddControl(std::make_unique<TNEOpaqueEdit>(&Box)))
+    : TNEFieldEdit(RowEditor, Box, ColumnIndex, Caption), Edit_(AddControl(std::make_unique<TNEOpaqueEdit>(&Box))),
+      Keeper_(new TNEEditTextKeeper(*Edit_))
 {}
 
 QWidget* TNEFieldEdit_String::FocusControl() const
@@ -230,6 +232,11 @@ void TNEFieldEdit_String::LoadValue()
 void TNEFieldEdit_String::StoreValue()
 {
     Value().Text = Edit_->text();
+}
+
+void TNEFieldEdit_String::BurnControls()
+{
+    Keeper_->Burn();
 }
 
 TNEFieldEdit_StringMemo::TNEFieldEdit_StringMemo(TNERowEditor& RowEditor, QWidget& Box, int ColumnIndex,

@@ -14,6 +14,7 @@
 class QLineEdit;
 class QPushButton;
 class TNEColumn;
+class TNEEditTextKeeper;
 class TNERowset;
 class TNERowEditor;
 struct TNEFieldValue;
@@ -90,6 +91,9 @@ public:
     virtual int Arrange(int LabelWidth, int Top) = 0;
     virtual void LoadValue() = 0;
     virtual void StoreValue() = 0;
+    // Empties the field's controls before they go, zeroing the texts of the row they held, which may be secrets.
+    // Kinds whose controls keep no text of their own (or whose text cannot be zeroed from outside) do nothing.
+    virtual void BurnControls() {}
 
     // Offered each previewed key-down while the field has the focus; a field that keeps the key for its control
     // sets KeyHandled, and the editor does nothing more with it.
@@ -137,11 +141,13 @@ public:
     int Arrange(int LabelWidth, int Top) override;
     void LoadValue() override;
     void StoreValue() override;
+    void BurnControls() override;
 
     QLineEdit& Edit() const { return *Edit_; }
 
 private:
     QLineEdit* Edit_;
+    TNEEditTextKeeper* Keeper_; // owned by the edit
 };
 
 // A multi-line text: a memo with a vertical bar and word wrap; Enter starts a new line, Tab moves on.

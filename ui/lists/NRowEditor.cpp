@@ -3,6 +3,7 @@
 #include "foundation/NFieldList.h"
 #include "foundation/NInteger.h"
 #include "foundation/NLog.h"
+#include "foundation/NSecureBuffer.h"
 #include "store/NRowset.h"
 #include "ui/actions/NActionButton.h"
 #include "ui/lists/NFieldEdit.h"
@@ -312,9 +313,14 @@ void TNERowEditor::EndRun()
         page->List().SetLinks(nullptr);
         page->hide();
     }
-    for (const std::unique_ptr<TNEFieldEdit>& editor : Editors_)
+    // The fields and their values may hold secrets of the row; copies the row itself keeps stay untouched.
+    for (const std::unique_ptr<TNEFieldEdit>& editor : Editors_) {
+        editor->BurnControls();
         editor->DetachControls();
+    }
     Editors_.clear();
+    for (TNEFieldValue& value : Values_)
+        TNESecureText(std::move(value.Text)).Burn();
     {
         const QSignalBlocker blocker(PageTree_);
         PageTree_->clear();

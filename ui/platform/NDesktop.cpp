@@ -1,10 +1,13 @@
 #include "ui/platform/NDesktop.h"
 
+#include "foundation/NSecureBuffer.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
@@ -16,6 +19,8 @@ namespace {
 
 TNEScreenMetrics SystemMetrics;
 TNEScreenMetrics* InstalledMetrics = &SystemMetrics;
+// The data of the last secret copied; the clipboard owns it and deletes it when anything else is copied.
+QPointer<QMimeData> CopiedSecret;
 
 const QScreen* PrimaryScreen()
 {
@@ -85,7 +90,19 @@ void CopyTextToClipboard(const QString& Text, bool IsSecret)
     data->setText(Text);
     if (IsSecret)
         data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    CopiedSecret = IsSecret ? data.get() : nullptr;
     QGuiApplication::clipboard()->setMimeData(data.release()); // the clipboard takes the data
+}
+
+void ClearSecretFromClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!CopiedSecret || clipboard->mimeData() != CopiedSecret)
+        return;
+    // The text shares the data's storage; once the clipboard has deleted the data, it is the last holder.
+    TNESecureText text(CopiedSecret->text());
+    clipboard->clear();
+    text.Burn();
 }
 
 QString ClipboardText()

@@ -42,6 +42,9 @@ public:
 // of it.
 void CopyTextToClipboard(const QString& Text, bool IsSecret = false);
 QString ClipboardText();
+// Takes the secret CopyTextToClipboard put on the clipboard off it again and zeroes its text, while the clipboard
+// still holds it; whatever was copied since stays.
+void ClearSecretFromClipboard();
 
 // Opens a web address in the user's browser; false when no browser could be started.
 bool OpenWebAddress(const QString& Address);

@@ -1,5 +1,4 @@
 #include "app/cli/CliCommands.h"
-#include "foundation/NCrypt.h"
 #include "foundation/NSecureBuffer.h"
 #include "tests/support/MemoryScan.h"
 #include "tests/support/TemporaryFolder.h"
@@ -65,19 +64,6 @@ int RunWithInput(const QStringList& Arguments, std::initializer_list<const char*
     return status;
 }
 
-// Needles for the expanded cipher tables of a key: a piece of the subkeys and of each S-box, taken from the
-// tables before they are cleared.
-void AddCipherTables(std::vector<TMemoryNeedle>& Needles, const char* Key, const std::string& Name)
-{
-    TNECrypt crypt;
-    crypt.SetKey(Key, qsizetype(std::strlen(Key)));
-    Needles.emplace_back(Name + " subkeys", QByteArrayView(reinterpret_cast<const char*>(crypt.P()), 32));
-    for (int box = 0; box < 4; ++box)
-        Needles.emplace_back(Name + " S-box " + std::to_string(box),
-                             QByteArrayView(reinterpret_cast<const char*>(crypt.S() + box * 256 + 100), 32));
-    crypt.ClearKey();
-}
-
 } // namespace
 
 // After a session of commands on a vault (a new master password, a list, a login shown, edited, exported and
@@ -131,8 +117,8 @@ TEST(CliResidue, NoSecretOfAFinishedSessionStaysInMemory)
         needles.emplace_back("password of login " + std::to_string(row), QByteArrayView(VaultPasswords[row].Latin1));
         needles.emplace_back("password of login " + std::to_string(row) + " UTF-16", VaultPasswords[row].Utf16);
     }
-    AddCipherTables(needles, VectorMaster, "old master cipher");
-    AddCipherTables(needles, NewMaster, "new master cipher");
+    AddCipherTableNeedles(needles, VectorMaster, "old master cipher");
+    AddCipherTableNeedles(needles, NewMaster, "new master cipher");
 
     needles.emplace_back("kept", Kept16);
 

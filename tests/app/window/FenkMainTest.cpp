@@ -628,3 +628,37 @@ TEST_F(FenkMain, WritesTheVaultOnlyOnSaveAndKeepsItWholeWhenASaveFails)
     }
     InjectSaveFailure(std::nullopt);
 }
+
+// A password copied from the vault leaves the clipboard when the vault closes, unless the clipboard holds something
+// copied since or the vault stays open.
+TEST_F(FenkMain, ClosingTheVaultTakesItsCopiedPasswordOffTheClipboard)
+{
+    const struct
+    {
+        const char* Name;
+        QString CopiedSince; // put on the clipboard after the password, when not empty
+        bool IsModified;     // Close then asks, and is refused
+        QString Clipboard;   // after Close
+    } cases[] = {
+        {"copied password", {}, false, {}},
+        {"other text copied since", QStringLiteral("a note"), false, QStringLiteral("a note")},
+        {"close refused", {}, true, QStringLiteral("correct horse")},
+    };
+    for (const auto& c : cases) {
+        Start();
+        Open(CopyOf(QStringLiteral("vault-a.fkx")));
+        if (c.IsModified)
+            Press(Qt::Key_Delete); // bank
+        else
+            Press(Qt::Key_Down); // example.com
+        Press(Qt::Key_C, Qt::ControlModifier);
+        if (!c.CopiedSince.isEmpty())
+            QGuiApplication::clipboard()->setText(c.CopiedSince);
+        if (c.IsModified)
+            Presenter.AnswerNext(false);
+        Press(Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_EQ(Form->Document().Crypt().HasKey(), c.IsModified) << c.Name;
+        EXPECT_EQ(ClipboardText(), c.Clipboard) << c.Name;
+        Close();
+    }
+}

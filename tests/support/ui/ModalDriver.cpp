@@ -52,6 +52,13 @@ void TModalDriver::Reject()
     Answer([](QWidget& dialog) { CloseDialog(dialog); });
 }
 
+void TModalDriver::AnswerAllOthers(TAnswer Action)
+{
+    Others_ = std::move(Action);
+    if (Others_)
+        Timer_.start();
+}
+
 bool TModalDriver::IsBeingAnswered(const QWidget* Dialog) const
 {
     for (const QPointer<QWidget>& answering : Answering_) {
@@ -63,20 +70,22 @@ bool TModalDriver::IsBeingAnswered(const QWidget* Dialog) const
 
 void TModalDriver::Poll()
 {
-    if (Pending_.empty()) {
+    if (Pending_.empty() && !Others_) {
         Timer_.stop();
         return;
     }
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || IsBeingAnswered(modal)) {
-        if (Deadline_.hasExpired()) {
+        if (!Pending_.empty() && Deadline_.hasExpired()) {
             ADD_FAILURE() << "no modal dialog appeared in time";
             Pending_.clear();
         }
         return;
     }
-    const TAnswer answer = std::move(Pending_.front());
-    Pending_.pop_front();
+    const bool isQueued = !Pending_.empty();
+    const TAnswer answer = isQueued ? std::move(Pending_.front()) : Others_;
+    if (isQueued)
+        Pending_.pop_front();
     QPointer<QWidget> dialog(modal);
     Answering_.push_back(dialog); // an answer may open a nested dialog that the next answer takes
     // A timer never fires again inside its own timeout; started anew it does, so the nested dialog's loop polls.
@@ -85,7 +94,7 @@ void TModalDriver::Poll()
     Answering_.pop_back();
     ++Answered_;
     Deadline_.setRemainingTime(AppearanceTimeoutMs);
-    if (dialog && dialog->isVisible()) {
+    if (isQueued && dialog && dialog->isVisible()) {
         ADD_FAILURE() << "the answer left the dialog open";
         CloseDialog(*dialog);
     }
