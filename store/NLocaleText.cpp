@@ -20,6 +20,9 @@ const QCollator& UserCollator()
 
 int CompareLocaleText(QStringView Left, QStringView Right)
 {
+    // Sorting compares many equal texts (a login name many sites share); the same units collate alike anyway.
+    if (Left == Right)
+        return 0;
     const int result = UserCollator().compare(Left, Right);
     return (result > 0) - (result < 0);
 }
