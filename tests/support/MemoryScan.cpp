@@ -1,12 +1,16 @@
 #include "tests/support/MemoryScan.h"
 
 #include "foundation/NCrypt.h"
+#include "foundation/NSecureBuffer.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -135,4 +139,31 @@ std::vector<std::string> FindInWritableMemory(const std::vector<TMemoryNeedle>& 
     }
     ::close(memory);
     return found;
+}
+
+void AddVaultPasswordNeedles(std::vector<TMemoryNeedle>& Needles)
+{
+    static const struct
+    {
+        const char* Latin1;
+        const char16_t* Utf16;
+    } passwords[] = {{"correct horse", u"correct horse"}, {"Tr0ub4dor&3", u"Tr0ub4dor&3"}, {"p4ssw0rd", u"p4ssw0rd"}};
+    for (std::size_t row = 0; row < std::size(passwords); ++row) {
+        Needles.emplace_back("password of login " + std::to_string(row), QByteArrayView(passwords[row].Latin1));
+        Needles.emplace_back("password of login " + std::to_string(row) + " UTF-16", passwords[row].Utf16);
+    }
+}
+
+void ExpectNoneInWritableMemory(std::vector<TMemoryNeedle> Needles)
+{
+    static constexpr char16_t kept16[] = u"Hx5%kept-by-the-scan";
+    Needles.emplace_back("kept", kept16);
+    const TNESecureText kept(QString::fromUtf16(kept16));
+    std::map<std::string, int> found;
+    for (const std::string& name : FindInWritableMemory(Needles))
+        ++found[name];
+    EXPECT_EQ(found["kept"], 1) << "the scan misses what is there";
+    found.erase("kept");
+    for (const auto& [name, count] : found)
+        ADD_FAILURE() << name << " found " << count << " times";
 }

@@ -31,6 +31,14 @@ private:
 // tables before they are cleared.
 void AddCipherTableNeedles(std::vector<TMemoryNeedle>& Needles, const char* Key, const std::string& Name);
 
+// Adds needles for every login password of the vault vector "vault-a", Latin-1 (its key bytes) and UTF-16, named by
+// their row: a name holding the secret would be found itself.
+void AddVaultPasswordNeedles(std::vector<TMemoryNeedle>& Needles);
+
+// Fails the test for each needle found in writable memory, with its count. A secret kept on the heap during the scan
+// must be found once, or the scan itself would be broken.
+void ExpectNoneInWritableMemory(std::vector<TMemoryNeedle> Needles);
+
 // Looks for the needles in the process's writable memory (its heap, stacks, data and anonymous mappings),
 // read through /proc/self/mem so that freed memory is read too: the name of a needle for every place it is found.
 std::vector<std::string> FindInWritableMemory(const std::vector<TMemoryNeedle>& Needles);
