@@ -24,6 +24,15 @@ namespace {
 
 constexpr int Margin = 8;
 constexpr int MinimumEditorSize = 400;
+constexpr int FieldGap = 8;
+constexpr QRgb FieldBoxColor = 0xF6F3F1;
+constexpr int FieldPageImage = 0;
+constexpr int LinkPageImage = 1;
+// What a link node carries: the index of its links.
+constexpr int LinksRole = Qt::UserRole;
+constexpr int SelectedGlyph = 20;
+constexpr int UnselectedGlyph = 21;
+constexpr TNEKeyCode vkF6 = vkF1 + 5;
 
 // Candidate as a link page of the editor of Edited's rows: a link rowset made after Edited, whose links point at
 // Edited's rows from its source rowset; nullptr for any other rowset.
@@ -34,15 +43,6 @@ TNERowset_Link* LinkPageRowset(TNERowset& Candidate, const TNERowset& Edited)
         return nullptr;
     return link;
 }
-constexpr int FieldGap = 8;
-constexpr QRgb FieldBoxColor = 0xF6F3F1;
-constexpr int FieldPageImage = 0;
-constexpr int LinkPageImage = 1;
-// What a link node carries: the index of its links.
-constexpr int LinksRole = Qt::UserRole;
-constexpr int SelectedGlyph = 20;
-constexpr int UnselectedGlyph = 21;
-constexpr TNEKeyCode vkF6 = vkF1 + 5;
 
 // Runs its work when the scope is left, however it is left.
 template <typename Work> class TScopeExit
